@@ -1,0 +1,36 @@
+// The directory library. Its own calling convention: every argument by reference,
+// blank-padded character fields with explicit lengths, ierror 0 or -1, and one-line reports
+// ("\nError at ...") on standard output. It depends on nothing else of the tool; every
+// routine is also exported with C linkage under the name gfortran gives it (opndir_, ...).
+#pragma once
+
+#include <cstdio>
+
+// Collects every name matching the pattern in path (wildcards * and ? in the file part)
+// into the sorted list of the one scan slot (handle 0). dirbuf receives the pattern's
+// directory part (dirlen chars, its final separator included).
+void opndir(int& ierror, const int& handle, const int& pathlen, const char* path, int& dirlen,
+            char* dirbuf, const int& quote);
+// Next name of the list with its itype (0 file, 1 directory, 999 other). At the end of the
+// list ierror -1 and itype -1, silently once, then with "No more files".
+void rddir(int& ierror, const int& handle, const int& buflen, int& itype, int& namelen,
+           char* namebuf);
+void clsdir(int& ierror, const int& handle);
+
+// itype of a path: 0 regular file, 1 directory, 999 other; ierror -1, itype -1 when the
+// status query fails.
+void isadir(int& ierror, const int& len, const char* name, int& itype);
+
+void isstat(int& ierror, const int& len, const char* name, int& itype, int& size, int& readable,
+            int& writable, int& executable, char* atime, char* ctime, char* mtime);
+void makdir(int& ierror, const int& len, const char* name);
+void rmvdir(int& ierror, const int& len, const char* name);
+void chgdir(int& ierror, const int& len, const char* name);
+void rmvfil(int& ierror, const int& len, const char* name);
+void getdir(int& ierror, const int& buflen, char* buffer, int& dirlen);
+void renamf(int& ierror, const int& oldlen, const char* oldname, const int& newlen,
+            const char* newname, const int& replace);
+
+// Opens a file by the path as the tool forms it: on POSIX every backslash is a directory
+// separator; on Windows the path goes to the system unchanged.
+std::FILE* fopen_native(const char* path, const char* mode);

@@ -1,0 +1,32 @@
+// Entry point: measures the command line, runs it, and turns the outcome into the exit
+// status (0 for a complete makefile or the usage text alone, 1 for every failure).
+#include "driver/diag.hpp"
+#include "driver/driver.hpp"
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    // A makefile has many lines: write it through one large buffer, never line by line.
+    static char outbuf[1 << 16];
+    std::setvbuf(stdout, outbuf, _IOFBF, sizeof outbuf);
+
+    std::size_t longest = 0;
+    for (int i = 0; i < argc; ++i) {
+        std::size_t n = std::strlen(argv[i]);
+        if (n > longest) longest = n;
+    }
+    // Name-table rows are longest + 2 wide; an argument list that large cannot be sized.
+    if (longest > 0x7ffffff0u) {
+        std::fprintf(stderr, "#ERROR#  argument too long\n");
+        return 1;
+    }
+    int status = mprc(static_cast<int>(longest) + 1, argc, argv);
+
+    // A makefile that did not reach its destination completely is a failure too.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        if (status >= 0) print_diag(1, "output error", "main");
+        status = -1;
+    }
+    return status < 0 ? 1 : 0;
+}

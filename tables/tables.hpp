@@ -1,0 +1,117 @@
+// The project tables: fixed-capacity arrays allocated once by the driver, filled by the scan,
+// read by the writer. Rows never move, so rows refer to each other by address for the whole run.
+#pragma once
+
+#include "driver/limits.hpp"
+
+#include <string_view>
+
+// Capacities, set by the driver's table-size options before anything is allocated.
+extern int mxsrc;
+extern int mxinc;
+extern int mxrinc;
+extern int mxmod;
+extern int mxrmod;
+
+struct rmodtab_row;
+struct refinctab_row;
+
+// One classified command-line argument. type: -1 bare -I, 1 -I with a directory, 2 a source.
+struct argtab_row {
+    int no;
+    int type;
+    int incdir_no;
+    int srcdir_no;
+    int srcfil_no;
+};
+
+struct srctab_row {
+    int no;
+    int srcdir_no;
+    int incdir_no;
+    int inctype;         // -1: the source's own directory holds its includes; 1: an -I directory
+    rmodtab_row* rmod1;  // first of rmod_cnt consecutive module references
+    int rmod_cnt;
+    refinctab_row* rinc1; // first of rinc_cnt consecutive include references
+    int rinc_cnt;
+    int line_cnt;
+    int incline_cnt;
+    int lang;            // 1 Fortran, 2 C
+    int flg_prog;
+    char name[src_name_size];
+};
+
+struct inctab_row {
+    int no;
+    int inctype;
+    int incdir_no;
+    int flg_ref;         // read for the source now being processed
+    inctab_row* parent;  // where the entry was first met; null for a source file
+    inctab_row* next;
+    inctab_row* child;
+    char name[inc_name_size];
+};
+
+struct refinctab_row {
+    int no;
+    inctab_row* include;
+    srctab_row* source;
+};
+
+struct modtab_row {
+    int no;
+    srctab_row* source;  // the defining source; null while the module is only used
+    char name[mod_name_size];
+};
+
+struct rmodtab_row {
+    int no;
+    modtab_row* module;
+    srctab_row* source;
+};
+
+// The five project tables with their counts. The driver owns the storage; the scan works
+// on a copy of the counts and hands them back only on success.
+struct project {
+    srctab_row* srctab = nullptr;
+    int src = 0;
+    inctab_row* inctab = nullptr;
+    int inc = 0;
+    refinctab_row* refinctab = nullptr;
+    int rinc = 0;
+    modtab_row* modtab = nullptr;
+    int mod = 0;
+    rmodtab_row* rmodtab = nullptr;
+    int rmod = 0;
+};
+
+// Address of row no of a name table of the given row width. A negative no is reported
+// (a warning) and gives row 0.
+char* mprc_table_add(char* table, int width, int no);
+
+// Joins in1, mark and in2 into filename (room for path_size chars); an empty in1 gives in2.
+// Returns -1 with an empty filename and a detail line when the result would not fit.
+int mprc_filename(char* filename, const char* in1, const char* in2, char mark);
+
+// Finds the include entry for (name, inctype, incdir_no), first in table order, or adds it
+// at the end and links it under parent when nest is 1. Null on overflow, reported.
+inctab_row* build_inctab(int nest, inctab_row* parent, project& p, int inctype, int incdir_no,
+                         std::string_view name);
+
+// Appends entry as the last child of parent when nest is 1. Returns 0.
+int build_inctab_link(int nest, inctab_row* parent, inctab_row* entry);
+
+// Finds the module entry whose name equals name ignoring ASCII letter case, or adds it.
+// kind "use" adds a use; any other kind is a definition, which fills a missing source or
+// reports a double definition (the first stays; not a failure). Null on overflow, reported.
+modtab_row* build_modtab(std::string_view kind, project& p, std::string_view name,
+                         srctab_row* source);
+
+// Finds the source's own reference to entry, or adds one. Never touches the source row.
+// Null on overflow, reported.
+refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source);
+rmodtab_row* build_rmodtab(modtab_row* module, project& p, srctab_row* source);
+
+// True for the modules a Fortran compiler provides itself (ISO_C_BINDING, OMP_LIB, ...),
+// compared ignoring ASCII letter case. Such a module needs no defining source.
+bool is_compiler_module(std::string_view name);
