@@ -1,0 +1,118 @@
+// Source enumeration: walks the classified arguments and hands every source file, wildcard
+// arguments expanded in sorted order, to build_file.
+#include "scan/scan.hpp"
+
+#include "dirlib/dirlib.hpp"
+#include "driver/diag.hpp"
+
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <stdio.h>
+#endif
+
+namespace {
+
+// Takes the next source row and processes the file name into it.
+int process_source(int mode, const char* incdir, const char* srcdir, const char* name,
+                   const argtab_row& arg, project& q) {
+    srctab_row* row = &q.srctab[q.src];
+    ++q.src;
+    return build_file(0, 0, mode, incdir, srcdir, name, arg.incdir_no, arg.srcdir_no, row, q,
+                      nullptr);
+}
+
+// Expands one wildcard argument through the directory scan. Returns false on failure.
+bool process_wildcard(int mode, const char* incdir, const char* srcdir, const char* srcfil,
+                      const argtab_row& arg, project& q) {
+    char path1[path_size];
+    if (mprc_filename(path1, srcdir, srcfil, '\\') != 0) {
+        std::printf("#ERROR#  build  srcdir[%s] srcfil[%s] too long \n", srcdir, srcfil);
+        print_diag(1, "build  too long srource & file name", "build");
+        return false;
+    }
+    const int handle = 0;
+    const int quote = 0;
+    const int pathlen = static_cast<int>(std::strlen(path1));
+    int ierror = 0;
+    int dirlen = 0;
+    char dirbuf[path_size];
+    opndir(ierror, handle, pathlen, path1, dirlen, dirbuf, quote);
+    if (ierror != 0) {
+        std::printf("#ERROR#  build  opndir error path1[%s]\n", path1);
+        print_diag(1, "opndir error no such file", "build");
+        return false;
+    }
+
+    bool ok = true;
+    char name[path_size + 1]; // a full buffer of entry name plus its terminator
+    for (;;) {
+        int buflen = path_size;
+        int itype = 0;
+        int namelen = 0;
+        rddir(ierror, handle, buflen, itype, namelen, name);
+        if (ierror != 0) {
+            if (itype != -1) {
+                std::printf("#ERROR#    build  invalid file type path1[%s]\n\t\t\tierror=%d, "
+                            "itype=%d\n",
+                            path1, ierror, itype);
+                print_diag(1, "build  invalid file type", "build");
+                ok = false;
+            }
+            break;
+        }
+        // A name longer than the buffer arrives cut; its full length only tells us so.
+        name[namelen < buflen ? namelen : buflen] = '\0';
+        if (process_source(mode, incdir, srcdir, name, arg, q) != 0) {
+            ok = false;
+            break;
+        }
+    }
+
+    clsdir(ierror, handle);
+    if (ierror != 0) {
+        std::printf("#ERROR#  build  path1[%s] clsdir error\n", path1);
+        print_diag(1, "build  path1 clsdir error", "build");
+        ok = false;
+    }
+    return ok;
+}
+
+} // namespace
+
+int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, int srcdir_width,
+          char* srcdir, int srcfil_width, char* srcfil, project& p) {
+#ifdef _WIN32
+    // Every level of an include chain holds one open stream; allow as many as the runtime can.
+    _setmaxstdio(2048);
+#endif
+    project q = p; // counts are handed back only on success
+    int mode = -1;
+    bool ok = true;
+    for (int iarg = 0; iarg < argcnt && ok; ++iarg) {
+        const argtab_row& arg = argtab[iarg];
+        if (arg.type == -1) {
+            mode = -1;
+        } else if (arg.type == 1) {
+            mode = 1;
+        } else if (arg.type == 2) {
+            const char* sdir = mprc_table_add(srcdir, srcdir_width, arg.srcdir_no);
+            const char* sfil = mprc_table_add(srcfil, srcfil_width, arg.srcfil_no);
+            const char* idir = mprc_table_add(incdir, incdir_width, arg.incdir_no);
+            const bool wild = std::strpbrk(sfil, "*?") != nullptr;
+            if (wild) {
+                ok = process_wildcard(mode, idir, sdir, sfil, arg, q);
+            } else {
+                ok = process_source(mode, idir, sdir, sfil, arg, q) == 0;
+            }
+        } else {
+            std::printf("#ERROR#  build invalid type=%d arg_no=%d\n", arg.type, iarg);
+            print_diag(0, "invalid argtab->type", "build");
+            ok = false;
+        }
+    }
+    if (!ok) return -1;
+    p = q;
+    return 0;
+}
