@@ -1,0 +1,81 @@
+// The macro section at the top of the makefile.
+#include "writer/line_parts.hpp"
+#include "writer/writer.hpp"
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Fills exe with the executable's name: the first main program's file name up to its first
+// dot, with ".exe"; "main.exe" when no source holds a main program.
+void form_exe_name(char* exe, std::size_t size, const srctab_row* srctab, int src) {
+    for (int i = 0; i < src; ++i) {
+        if (srctab[i].flg_prog == 0) continue;
+        const char* name = srctab[i].name;
+        const char* dot = std::strchr(name, '.');
+        int stem = static_cast<int>(dot != nullptr ? dot - name : std::strlen(name));
+        std::snprintf(exe, size, "%.*s.exe", stem, name);
+        return;
+    }
+    std::snprintf(exe, size, "main.exe");
+}
+
+// Writes one MACRO=dir line per used row of a directory table (MACRO, MACRO1, MACRO2, ...),
+// or MACRO=. when none is used. Returns the line count, or -1 when a line was too long.
+int output_dir_macros(std::FILE* fp, const char* macro, int last, int width, const char* table) {
+    char prefix[32];
+    if (last < 0) {
+        std::snprintf(prefix, sizeof prefix, "%s=", macro);
+        return output_line_parts(fp, prefix, ".");
+    }
+    int count = 0;
+    bool failed = false;
+    for (int i = 0; i <= last; ++i) {
+        if (i == 0)
+            std::snprintf(prefix, sizeof prefix, "%s=", macro);
+        else
+            std::snprintf(prefix, sizeof prefix, "%s%d=", macro, i);
+        const char* row = table + static_cast<std::size_t>(width) * static_cast<std::size_t>(i);
+        if (output_line_parts(fp, prefix, row) < 0) failed = true;
+        ++count;
+    }
+    return failed ? -1 : count;
+}
+
+} // namespace
+
+int output_header(int flavour, std::FILE* fp, int incdir_last, int incdir_width,
+                  const char* incdir, int srcdir_last, int srcdir_width, const char* srcdir,
+                  const srctab_row* srctab, int src) {
+    const bool cl = flavour == 1;
+    char exe[src_name_size + 4];
+    form_exe_name(exe, sizeof exe, srctab, src);
+
+    int count = 0;
+    bool failed = false;
+    // A long line does not stop the header: the rest is still written, the result is -1.
+    auto track = [&](int lines) {
+        if (lines < 0)
+            failed = true;
+        else
+            count += lines;
+    };
+    track(output_line(fp, cl ? "CC=cl.exe" : "CC=gcc"));
+    track(output_line(fp, "CFLAGS="));
+    track(output_line(fp, cl ? "FC=df.exe" : "FC=g77"));
+    track(output_line(fp, "FFLAGS="));
+    track(output_line(fp, cl ? "LD=cl.exe" : "LD=g77"));
+    track(output_line(fp, "LDFLAGS="));
+    track(output_newline(fp));
+    track(output_line(fp, "ERASEOBJ=erase"));
+    track(output_newline(fp));
+    track(output_line_parts(fp, "EXE=", exe));
+    track(output_line(fp, "OBJDIR=."));
+    track(output_dir_macros(fp, "INCDIR", incdir_last, incdir_width, incdir));
+    track(output_dir_macros(fp, "SRCDIR", srcdir_last, srcdir_width, srcdir));
+    track(output_newline(fp));
+    track(output_line(fp, cl ? "ALL : \"$(EXE)\"" : "ALL : $(EXE)"));
+    return failed ? -1 : count;
+}
