@@ -15,22 +15,50 @@ void opndir(int& ierror, const int& handle, const int& pathlen, const char* path
 // list ierror -1 and itype -1, silently once, then with "No more files".
 void rddir(int& ierror, const int& handle, const int& buflen, int& itype, int& namelen,
            char* namebuf);
+// Releases the list of the scan slot and closes it.
 void clsdir(int& ierror, const int& handle);
 
 // itype of a path: 0 regular file, 1 directory, 999 other; ierror -1, itype -1 when the
 // status query fails.
 void isadir(int& ierror, const int& len, const char* name, int& itype);
 
+// itype, size, owner read/write/execute flags (0 or 1) and the access, change and
+// modification times as 20-character texts "YYYY-MM-DD  hh-mm-ss" in local time.
 void isstat(int& ierror, const int& len, const char* name, int& itype, int& size, int& readable,
             int& writable, int& executable, char* atime, char* ctime, char* mtime);
+// Makes, removes, or changes to a directory; removes a file. A failure is reported with the name.
 void makdir(int& ierror, const int& len, const char* name);
 void rmvdir(int& ierror, const int& len, const char* name);
 void chgdir(int& ierror, const int& len, const char* name);
 void rmvfil(int& ierror, const int& len, const char* name);
+// The current directory into buffer (blank-padded); ierror -1, silently, when it does not fit.
 void getdir(int& ierror, const int& buflen, char* buffer, int& dirlen);
+// Renames oldname to newname; with replace 1 an existing newname is replaced in one atomic
+// step, otherwise it is reported and both files stay.
 void renamf(int& ierror, const int& oldlen, const char* oldname, const int& newlen,
             const char* newname, const int& replace);
 
 // Opens a file by the path as the tool forms it: on POSIX every backslash is a directory
 // separator; on Windows the path goes to the system unchanged.
 std::FILE* fopen_native(const char* path, const char* mode);
+
+// The same routines under the names gfortran gives external procedures, every argument a
+// pointer. gfortran appends the lengths of character arguments as hidden trailing
+// arguments; the explicit length arguments already carry them, so these ignore them.
+extern "C" {
+void opndir_(int* ierror, const int* handle, const int* pathlen, const char* path, int* dirlen,
+             char* dirbuf, const int* quote);
+void rddir_(int* ierror, const int* handle, const int* buflen, int* itype, int* namelen,
+            char* namebuf);
+void clsdir_(int* ierror, const int* handle);
+void isadir_(int* ierror, const int* len, const char* name, int* itype);
+void isstat_(int* ierror, const int* len, const char* name, int* itype, int* size, int* readable,
+             int* writable, int* executable, char* atime, char* ctime, char* mtime);
+void makdir_(int* ierror, const int* len, const char* name);
+void rmvdir_(int* ierror, const int* len, const char* name);
+void chgdir_(int* ierror, const int* len, const char* name);
+void rmvfil_(int* ierror, const int* len, const char* name);
+void getdir_(int* ierror, const int* buflen, char* buffer, int* dirlen);
+void renamf_(int* ierror, const int* oldlen, const char* oldname, const int* newlen,
+             const char* newname, const int* replace);
+}
