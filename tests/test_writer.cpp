@@ -28,7 +28,8 @@ struct stream {
         std::string out;
         char buf[4096];
         std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) out.append(buf, n);
+        while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0)
+            out.append(buf, n);
         return out;
     }
 };
@@ -36,13 +37,12 @@ struct stream {
 // Output of one writing routine: its result and the three streams it touched.
 struct written {
     int result;
-    std::string text;   // the makefile stream
-    std::string out;    // standard output: detail lines
-    std::string err;    // standard error: summaries
+    std::string text; // the makefile stream
+    std::string out;  // standard output: detail lines
+    std::string err;  // standard error: summaries
 };
 
-template <typename F>
-written run(F write) {
+template <typename F> written run(F write) {
     stream s;
     CaptureStdout();
     CaptureStderr();
@@ -54,8 +54,8 @@ written run(F write) {
     return w;
 }
 
-srctab_row make_src(const std::string& name, int lang = 1, int srcdir_no = 0,
-                    int incdir_no = 0, int inctype = 1, int flg_prog = 0) {
+srctab_row make_src(const std::string& name, int lang = 1, int srcdir_no = 0, int incdir_no = 0,
+                    int inctype = 1, int flg_prog = 0) {
     srctab_row row{};
     row.srcdir_no = srcdir_no;
     row.incdir_no = incdir_no;
@@ -165,7 +165,8 @@ const char srcdir_table[] = "src";
 
 int line_count(const std::string& text) {
     int n = 0;
-    for (char c : text) n += c == '\n';
+    for (char c : text)
+        n += c == '\n';
     return n;
 }
 
@@ -242,7 +243,8 @@ TEST(OutputHeader, ExecutableIsNamedAfterTheFirstMainProgram) {
     };
     for (const auto& c : cases) {
         srctab_row rows[3];
-        for (int i = 0; i < 3; ++i) rows[i] = make_src(c.names[i], 1, 0, 0, 1, c.flags[i]);
+        for (int i = 0; i < 3; ++i)
+            rows[i] = make_src(c.names[i], 1, 0, 0, 1, c.flags[i]);
         written w = run([&](std::FILE* fp) {
             return output_header(1, fp, -1, 0, nullptr, -1, 0, nullptr, rows, c.rows);
         });
@@ -258,9 +260,8 @@ TEST(OutputHeader, OneMacroPerDirectoryRow) {
     static_assert(sizeof incdir == 24);
     const char srcdir[] = "src\0\0\0\0\0";
     srctab_row row = make_src("a.f90");
-    written w = run([&](std::FILE* fp) {
-        return output_header(1, fp, 2, 8, incdir, 0, 8, srcdir, &row, 1);
-    });
+    written w = run(
+        [&](std::FILE* fp) { return output_header(1, fp, 2, 8, incdir, 0, 8, srcdir, &row, 1); });
     EXPECT_EQ(w.result, 17);
     EXPECT_NE(w.text.find("OBJDIR=.\nINCDIR=inc\nINCDIR1=../a b\nINCDIR2=c:\\x\nSRCDIR=src\n\n"),
               std::string::npos);
@@ -307,8 +308,8 @@ TEST(OutputEditObj, ObjectNameKeepsAllButTheLastExtension) {
         {".f90", 132, 0, R"("$(OBJDIR)\.obj")", ""},
         {"my file.f90", 132, 0, R"("$(OBJDIR)\my file.obj")", ""},
         // Object name of 119 characters: needs 131, fits under 132 but not under 131.
-        {std::string(115, 'o') + ".f", 132, 0,
-         "\"$(OBJDIR)\\" + std::string(115, 'o') + ".obj\"", ""},
+        {std::string(115, 'o') + ".f", 132, 0, "\"$(OBJDIR)\\" + std::string(115, 'o') + ".obj\"",
+         ""},
         {std::string(115, 'o') + ".f", 131, -1, "",
          "#ERROR#  too long object file name =[" + std::string(115, 'o') + ".obj]\n"},
         {std::string(128, 's'), 132, -1, "",
@@ -318,7 +319,8 @@ TEST(OutputEditObj, ObjectNameKeepsAllButTheLastExtension) {
     };
     for (const auto& c : cases) {
         char result[edit_limit] = "junk";
-        written w = run([&](std::FILE*) { return output_edit_obj(result, c.limit, c.name.c_str()); });
+        written w =
+            run([&](std::FILE*) { return output_edit_obj(result, c.limit, c.name.c_str()); });
         SCOPED_TRACE(c.name);
         EXPECT_EQ(w.result, c.result);
         EXPECT_EQ(std::string(result), c.edited);
@@ -340,7 +342,8 @@ TEST(OutputObjs, CleanRuleObjectListAndLinkRuleInBothFlavours) {
     } cases[] = {
         {1,
          "\nCLEAN :\n\t-@$(ERASEOBJ) \"$(OBJDIR)\\a.obj\"\n\t-@$(ERASEOBJ) \"$(OBJDIR)\\b.obj\"\n"
-         "\t-@$(ERASEOBJ) \"$(EXE)\"\n\nOBJS= \\\n\t\"$(OBJDIR)\\a.obj\" \\\n\t\"$(OBJDIR)\\b.obj\"\n",
+         "\t-@$(ERASEOBJ) \"$(EXE)\"\n\nOBJS= \\\n\t\"$(OBJDIR)\\a.obj\" "
+         "\\\n\t\"$(OBJDIR)\\b.obj\"\n",
          "\n\"$(EXE)\" : $(OBJS)\n\t$(LD) -o \"$(EXE)\" $(LDFLAGS) $(OBJS)\n"},
         {2,
          "\nCLEAN :\n\t-@$(ERASEOBJ) \"$(OBJDIR)\\a.obj\"\n\t-@$(ERASEOBJ) \"$(OBJDIR)\\b.obj\"\n"
@@ -530,11 +533,11 @@ TEST(OutputSrcs, CompileLineOf131IsWrittenAnd132Fails) {
     EXPECT_EQ(w.result, -1);
     // The dependency line of the failing source stays written; nothing comes after it.
     std::string dep = "\"$(OBJDIR)\\" + stem + ".obj\" : \"$(SRCDIR)\\" + stem + ".f9\"\n";
-    std::string first = "\n\"$(OBJDIR)\\a.obj\" : \"$(SRCDIR)\\a.f\"\n" +
-                        fortran_compile_line("a", "f") + "\n";
+    std::string first =
+        "\n\"$(OBJDIR)\\a.obj\" : \"$(SRCDIR)\\a.f\"\n" + fortran_compile_line("a", "f") + "\n";
     EXPECT_EQ(w.text, first + "\n" + dep);
-    EXPECT_EQ(w.out, "#ERROR#  output_srcs  buf size over flow src=[\"$(SRCDIR)\\" + stem +
-                         ".f9\"]\n");
+    EXPECT_EQ(w.out,
+              "#ERROR#  output_srcs  buf size over flow src=[\"$(SRCDIR)\\" + stem + ".f9\"]\n");
     EXPECT_EQ(w.err, "#ERROR#  buf size over flow\n");
 }
 
@@ -546,7 +549,8 @@ TEST(OutputSrcs, TargetAndSourceTooLongTogether) {
     EXPECT_EQ(w.text, "\n");
     std::string obj = "\"$(OBJDIR)\\" + std::string(48, 'q') + ".obj\"";
     std::string src = "\"$(SRCDIR)\\" + std::string(48, 'q') + ".f90\"";
-    EXPECT_EQ(w.out, "#ERROR#  output_srcs  buf size over flow obj=[" + obj + "], src=[" + src + "]\n");
+    EXPECT_EQ(w.out,
+              "#ERROR#  output_srcs  buf size over flow obj=[" + obj + "], src=[" + src + "]\n");
     EXPECT_EQ(w.err, "#ERROR#  buf size over flow\n");
 }
 
@@ -562,10 +566,10 @@ TEST(OutputSrcs, PrerequisitesContinueOnTabbedLines) {
     struct {
         int name_lens[2];
         int names;
-        const char* placement;  // per include: s on the same line, c on a continuation line
+        const char* placement; // per include: s on the same line, c on a continuation line
     } cases[] = {
-        {{77, 0}, 1, "s"},  // 37 + 89 + 3 = 129: stays on the line
-        {{78, 0}, 1, "c"},  // 130: the very first prerequisite opens a continuation line
+        {{77, 0}, 1, "s"}, // 37 + 89 + 3 = 129: stays on the line
+        {{78, 0}, 1, "c"}, // 130: the very first prerequisite opens a continuation line
         {{116, 116}, 2, "cc"},
         {{10, 10}, 2, "ss"},
     };
@@ -579,20 +583,23 @@ TEST(OutputSrcs, PrerequisitesContinueOnTabbedLines) {
         written w = run([&](std::FILE* fp) { return output_srcs(1, fp, p.src, 1); });
         SCOPED_TRACE(c.placement);
         int continued = 0;
-        for (int i = 0; i < c.names; ++i) continued += c.placement[i] == 'c';
+        for (int i = 0; i < c.names; ++i)
+            continued += c.placement[i] == 'c';
         ASSERT_EQ(w.result, continued + 4);
         EXPECT_EQ(w.out + w.err, "");
 
         std::string expected = "\n\"$(OBJDIR)\\a.obj\" : \"$(SRCDIR)\\a.f90\"";
         for (int i = 0; i < c.names; ++i) {
-            std::string inc = "\"$(INCDIR)\\" + std::string(c.name_lens[i], static_cast<char>('h' + i)) + "\"";
+            std::string inc =
+                "\"$(INCDIR)\\" + std::string(c.name_lens[i], static_cast<char>('h' + i)) + "\"";
             expected += c.placement[i] == 'c' ? " \\\n\t" + inc : " " + inc;
         }
         expected += "\n" + fortran_compile_line("a", "f90") + "\n\n";
         EXPECT_EQ(w.text, expected);
         // A continued line may reach the makefile's bound, never pass it.
         std::size_t start = 0;
-        for (std::size_t end; (end = w.text.find('\n', start)) != std::string::npos; start = end + 1)
+        for (std::size_t end; (end = w.text.find('\n', start)) != std::string::npos;
+             start = end + 1)
             EXPECT_LE(end - start, 131u);
     }
 }
@@ -630,8 +637,9 @@ TEST(OutputSrcs, ModuleObjectsAreListedOncePerDefiningSource) {
     p.add_use(user, &p.mod[3]);
     p.add_use(user, &p.mod[1]);
     p.add_use(user, &p.mod[2]);
-    EXPECT_EQ(dependency_of_last(p),
-              R"("$(OBJDIR)\user.obj" : "$(SRCDIR)\user.f90" "$(OBJDIR)\lib.obj" "$(OBJDIR)\other.obj")");
+    EXPECT_EQ(
+        dependency_of_last(p),
+        R"("$(OBJDIR)\user.obj" : "$(SRCDIR)\user.f90" "$(OBJDIR)\lib.obj" "$(OBJDIR)\other.obj")");
 }
 
 TEST(OutputSrcs, DefiningSourcesAreComparedByName) {
@@ -660,8 +668,9 @@ TEST(OutputSrcs, CompilerModuleAndOwnModuleGiveNoPrerequisite) {
     p.add_use(self, &p.mod[0]);
     p.add_use(self, &p.mod[1]);
     p.add_use(self, &p.mod[2]);
-    EXPECT_EQ(dependency_of_last(p),
-              R"("$(OBJDIR)\self.obj" : "$(SRCDIR)\self.f90" "$(INCDIR)\c.inc" "$(OBJDIR)\lib.obj")");
+    EXPECT_EQ(
+        dependency_of_last(p),
+        R"("$(OBJDIR)\self.obj" : "$(SRCDIR)\self.f90" "$(INCDIR)\c.inc" "$(OBJDIR)\lib.obj")");
 }
 
 TEST(OutputSrcs, NamesWithBlanksStayBetweenTheQuotes) {
@@ -672,8 +681,9 @@ TEST(OutputSrcs, NamesWithBlanksStayBetweenTheQuotes) {
     p.inc[0] = make_inc("a b.inc");
     p.add_include(prog, &p.inc[0]);
     p.add_use(prog, &p.mod[0]);
-    EXPECT_EQ(dependency_of_last(p),
-              R"("$(OBJDIR)\my prog.obj" : "$(SRCDIR)\my prog.f90" "$(INCDIR)\a b.inc" "$(OBJDIR)\my lib.obj")");
+    EXPECT_EQ(
+        dependency_of_last(p),
+        R"("$(OBJDIR)\my prog.obj" : "$(SRCDIR)\my prog.f90" "$(INCDIR)\a b.inc" "$(OBJDIR)\my lib.obj")");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -703,7 +713,8 @@ child_run write_in_child(const char* path, const char* read_back) {
         if (std::FILE* fp = std::fopen(read_back, "r")) {
             char buf[4096];
             std::size_t n;
-            while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) r.text.append(buf, n);
+            while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0)
+                r.text.append(buf, n);
             std::fclose(fp);
         }
     }
@@ -727,4 +738,4 @@ TEST(WriteMakefile, WriteErrorOnStandardOutputIsAFailure) {
     EXPECT_EQ(r.result, -1);
 }
 
-}  // namespace
+} // namespace

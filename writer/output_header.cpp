@@ -46,9 +46,9 @@ int output_dir_macros(std::FILE* fp, const char* macro, int last, int width, con
 
 } // namespace
 
-int output_header(int flavour, std::FILE* fp, int incdir_last, int incdir_width,
-                  const char* incdir, int srcdir_last, int srcdir_width, const char* srcdir,
-                  const srctab_row* srctab, int src) {
+int output_header(int flavour, std::FILE* fp, int incdir_last, int incdir_width, const char* incdir,
+                  int srcdir_last, int srcdir_width, const char* srcdir, const srctab_row* srctab,
+                  int src) {
     const bool cl = flavour == 1;
     char exe[src_name_size + 4];
     form_exe_name(exe, sizeof exe, srctab, src);

@@ -89,8 +89,8 @@ int output_objs(int flavour, std::FILE* fp, const srctab_row* srctab, int src) {
     int erased = output_erase_lines(fp, srctab, src);
     if (erased >= 0) {
         count += erased;
-        if (output_line(fp, flavour == 1 ? "\t-@$(ERASEOBJ) \"$(EXE)\""
-                                         : "\t-@$(ERASEOBJ) $(EXE)") < 0)
+        if (output_line(fp,
+                        flavour == 1 ? "\t-@$(ERASEOBJ) \"$(EXE)\"" : "\t-@$(ERASEOBJ) $(EXE)") < 0)
             erased = -1;
         else
             ++count;

@@ -113,12 +113,13 @@ int output_compile(int flavour, std::FILE* fp, const srctab_row& row, const char
     }
 
     char line[line_buf_size];
-    if (with_module)
-        std::snprintf(line, sizeof line, "\t%s %s%s %s %s %s %s", compiler, obj_option, obj,
-                      module_option, inc_option, flags, src);
-    else
-        std::snprintf(line, sizeof line, "\t%s %s%s %s %s %s", compiler, obj_option, obj,
-                      inc_option, flags, src);
+    int written = with_module
+                      ? std::snprintf(line, sizeof line, "\t%s %s%s %s %s %s %s", compiler,
+                                      obj_option, obj, module_option, inc_option, flags, src)
+                      : std::snprintf(line, sizeof line, "\t%s %s%s %s %s %s", compiler, obj_option,
+                                      obj, inc_option, flags, src);
+    // The length was checked above; the formatted line is exactly that long.
+    if (written != static_cast<int>(len)) return -1;
     return output_line(fp, line);
 }
 
@@ -163,7 +164,8 @@ int output_srcs(int flavour, std::FILE* fp, const srctab_row* srctab, int src) {
         int obj_status = output_edit_obj(obj, edit_limit, row.name);
         int src_status = output_edit_src(edited_src, edit_limit, &row);
         if (obj_status < 0 || src_status < 0) return -1;
-        if (std::strlen(obj) + std::strlen(edited_src) + 7 > static_cast<std::size_t>(makefile_line_max)) {
+        if (std::strlen(obj) + std::strlen(edited_src) + 7 >
+            static_cast<std::size_t>(makefile_line_max)) {
             std::printf("#ERROR#  output_srcs  buf size over flow obj=[%s], src=[%s]\n", obj,
                         edited_src);
             print_diag(1, "buf size over flow", "output_srcs");
