@@ -1,0 +1,163 @@
+// The Fortran statement reader: fixed form, tab form and '!' comments, one statement a call.
+#include "driver/diag.hpp"
+#include "driver/limits.hpp"
+#include "lang/lang.hpp"
+#include "lang/line_input.hpp"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Decides whether card continues the statement already begun; on yes, *col_st is moved
+// past the continuation mark. Only the label field and column 6 are looked at; card is
+// NUL-terminated, so a short line ends the test at its NUL ("any other character").
+bool is_continuation(const char* card, int* col_st) {
+    for (int i = 0; i < fort_label_cols; ++i) {
+        char c = card[i];
+        if (c == '&') {
+            *col_st = i + 1;
+            return true;
+        }
+        if (c == '\t') {
+            char next = card[i + 1];
+            if (next == '&' || (next >= '1' && next <= '9')) {
+                *col_st = i + 2;
+                return true;
+            }
+            if (is_blank(next) || next == '0') return false;
+        } else if (c != ' ') {
+            return false;  // a label, or the text of a new statement
+        }
+    }
+    char mark = card[fort_label_cols];
+    if (is_blank(mark) || mark == '0') return false;
+    *col_st = fort_label_cols + 1;
+    return true;
+}
+
+// Moves col_st past the label field of a statement's first line.
+int skip_label(const char* card, int col_st) {
+    for (int i = col_st; i < fort_label_cols; ++i) {
+        char c = card[i];
+        if (c == ' ') {
+            col_st = i + 1;
+        } else if (c == '\t') {
+            char next = card[i + 1];
+            return is_blank(next) || next == '0' ? i + 2 : i;
+        } else if (is_digit(c)) {
+            col_st = i + 2;
+        } else {
+            return i;
+        }
+    }
+    return col_st;
+}
+
+}  // namespace
+
+int build_read_fort(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
+    char card1[fort_line_max + 1];
+    int card_len = 0;
+    int line = 0;
+    int card_cnt = 0;
+    int bun_len = 0;
+    bool have_line = false;
+    bool failed = false;
+
+    bun[0] = '\0';
+    card1[0] = '\0';
+    if (flg_first != 1) {
+        if (*flg_cdstack == 0) return 0;
+        // The pending line was stored by an earlier call and is at most fort_line_max chars.
+        card_len = static_cast<int>(std::strlen(cdstack));
+        if (card_len > fort_line_max) card_len = fort_line_max;
+        std::memcpy(card1, cdstack, static_cast<size_t>(card_len));
+        card1[card_len] = '\0';
+        line = 1;
+        have_line = true;
+    }
+
+    for (;;) {
+        if (!have_line) {
+            // The rest of an over-long line is skipped: text ends at column 72 anyway, and
+            // read as a line of its own the tail of a long comment could pass for a statement.
+            int n = read_line(fp, card1, fort_line_max, true);
+            if (n == line_end_of_file) break;
+            if (n == line_read_failed) {  // the caller reports it; no statement survives
+                bun[0] = '\0';
+                failed = true;
+                break;
+            }
+            card_len = n;
+            have_line = true;
+            ++line;
+        }
+        if (card_len == 0 || card1[0] == 'C' || card1[0] == 'c' || card1[0] == '*') {
+            have_line = false;
+            continue;
+        }
+        int len = card_len < fort_text_col ? card_len : fort_text_col;
+        int col_st = -1;
+        int bang = -1;
+        for (int i = 0; i < len; ++i) {
+            if (card1[i] == '!') {
+                bang = i;
+                break;
+            }
+            if (col_st < 0 && !is_blank(card1[i])) col_st = i;
+        }
+        if (col_st < 0) {  // blank, or a '!' comment line
+            have_line = false;
+            continue;
+        }
+        int col_ed = bang >= 0 ? bang - 1 : len - 1;
+
+        if (card_cnt > 0) {
+            if (!is_continuation(card1, &col_st)) break;  // the line begins the next statement
+        } else if (col_st < fort_label_cols) {
+            col_st = skip_label(card1, col_st);
+        }
+        if (col_st > col_ed) {
+            have_line = false;
+            continue;
+        }
+        if (card_cnt == fort_card_max) {
+            std::printf("#ERROR#  build_read_fort  card_cnt over [%d]\n", card_cnt);
+            print_diag(1, "too many line in one statement", "build_read_fort");
+            failed = true;
+            break;
+        }
+        int piece_len = col_ed - col_st + 1;
+        if (bun_len + piece_len >= bun_size) {
+            std::printf("#ERROR#  build_read_fort  bun length over col_st=%d, col_ed=%d\n"
+                        "                       bun=[%s], length=%d\n",
+                        col_st, col_ed, bun, bun_len);
+            print_diag(1, "bun buffer overflow : too long statement", "build_read_fort");
+            failed = true;
+            break;
+        }
+        ++card_cnt;
+        std::memcpy(bun + bun_len, card1 + col_st, static_cast<size_t>(piece_len));
+        bun_len += piece_len;
+        bun[bun_len] = '\0';
+        have_line = false;
+    }
+
+    if (failed) {
+        cdstack[0] = '\0';
+        *flg_cdstack = 0;
+        return -1;
+    }
+    if (have_line) {
+        std::memcpy(cdstack, card1, static_cast<size_t>(card_len) + 1);
+        *flg_cdstack = 1;
+        return line - 1;
+    }
+    cdstack[0] = '\0';
+    *flg_cdstack = 0;
+    return line;
+}
