@@ -656,7 +656,7 @@ TEST(OutputSrcs, DefiningSourcesAreComparedByName) {
               R"("$(OBJDIR)\user.obj" : "$(SRCDIR)\user.f90" "$(OBJDIR)\util.obj")");
 }
 
-TEST(OutputSrcs, CompilerModuleAndOwnModuleGiveNoPrerequisite) {
+TEST(OutputSrcs, CompilerModuleIsSkippedAndOwnModuleListsOwnObject) {
     project_tables p;
     srctab_row& lib = p.add_src(make_src("lib.f90"));
     srctab_row& self = p.add_src(make_src("self.f90"));
@@ -670,7 +670,7 @@ TEST(OutputSrcs, CompilerModuleAndOwnModuleGiveNoPrerequisite) {
     p.add_use(self, &p.mod[2]);
     EXPECT_EQ(
         dependency_of_last(p),
-        R"("$(OBJDIR)\self.obj" : "$(SRCDIR)\self.f90" "$(INCDIR)\c.inc" "$(OBJDIR)\lib.obj")");
+        R"("$(OBJDIR)\self.obj" : "$(SRCDIR)\self.f90" "$(INCDIR)\c.inc" "$(OBJDIR)\self.obj" "$(OBJDIR)\lib.obj")");
 }
 
 TEST(OutputSrcs, NamesWithBlanksStayBetweenTheQuotes) {

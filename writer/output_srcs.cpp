@@ -47,14 +47,6 @@ bool module_source_seen(const rmodtab_row* rmod1, int k, const srctab_row* def) 
     return false;
 }
 
-// True when the two file names give the same object file (equal up to their last dot).
-bool same_object(const char* a, const char* b) {
-    const char* dot_a = std::strrchr(a, '.');
-    const char* dot_b = std::strrchr(b, '.');
-    std::size_t len_a = dot_a != nullptr ? static_cast<std::size_t>(dot_a - a) : std::strlen(a);
-    std::size_t len_b = dot_b != nullptr ? static_cast<std::size_t>(dot_b - b) : std::strlen(b);
-    return len_a == len_b && std::memcmp(a, b, len_a) == 0;
-}
 
 // Writes the dependency rule of one source: target, source, includes, module objects.
 // Returns the lines written, or -1.
@@ -70,11 +62,9 @@ int output_dependency(std::FILE* fp, const srctab_row& row, const char* obj, con
         count += lines;
     }
     for (int k = 0; k < row.rmod_cnt; ++k) {
-        // A compiler-provided module has no defining source and needs no prerequisite. A
-        // module built by this very compilation needs none either: the target as its own
-        // prerequisite is a cycle that make drops with a warning or refuses outright.
+        // A compiler-provided module has no defining source and needs no prerequisite.
         const srctab_row* def = row.rmod1[k].module->source;
-        if (def == nullptr || same_object(def->name, row.name)) continue;
+        if (def == nullptr) continue;
         if (module_source_seen(row.rmod1, k, def)) continue;
         if (output_edit_obj(edited, edit_prereq_limit, def->name) < 0) return -1;
         int lines = add_prereq(fp, dep, edited);
