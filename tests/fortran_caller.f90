@@ -4,9 +4,9 @@
 ! scans them and stops with a non-zero code at the first result that is not as expected.
 program fortran_caller
   implicit none
-  character(len=256) :: top, dirbuf
+  character(len=256) :: top
+  character(len=300) :: path, dirbuf  ! dirbuf holds at least as many characters as path
   character(len=8) :: name
-  character(len=300) :: path
   character(len=8), parameter :: expect(3) = [character(len=8) :: 'a.f', 'B.f', 'c.f']
   integer :: ierror, dirlen, itype, namelen, i, n, unit
 

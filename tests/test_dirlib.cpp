@@ -154,12 +154,27 @@ TEST_F(DirlibTest, ListIsSortedIgnoringCaseThenByBytesAndEndsSilentlyOnce) {
     EXPECT_EQ(ierror, 0);
 }
 
+TEST_F(DirlibTest, NamesEqualIgnoringCaseComeInByteOrderWhateverTheDirectoryOrder) {
+    const std::vector<std::string> created[] = {{"ab.f", "AB.f", "aB.f", "Ab.f"},
+                                                {"Ab.f", "aB.f", "AB.f", "ab.f"}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        fs::path sub = dir / std::to_string(i);
+        fs::create_directory(sub);
+        for (const auto& n : created[i])
+            touch(sub / n);
+        std::vector<std::string> got;
+        for (const auto& item : scan(sub.string() + "/*"))
+            got.push_back(item.name);
+        EXPECT_EQ(got, (std::vector<std::string>{".", "..", "AB.f", "Ab.f", "aB.f", "ab.f"}));
+    }
+}
+
 TEST_F(DirlibTest, OpeningTwiceLeavesTheFirstListIntact) {
     touch(dir / "one.f");
     std::string first = at("*.f");
     std::string second = at("*");
     int ierror = 0, dirlen = 0, itype = 0, namelen = 0;
-    std::string dirbuf(second.size(), ' ');
+    std::string dirbuf(first.size(), ' ');
     opndir(ierror, 0, static_cast<int>(first.size()), first.data(), dirlen, dirbuf.data(), 0);
     ASSERT_EQ(ierror, 0);
     CaptureStdout();
@@ -460,41 +475,21 @@ TEST_F(DirlibTest, RenamfCases) {
         std::string out; // "%o" and "%n" stand for the two names
         std::vector<std::pair<std::string, std::string>> after; // "" content: absent
     } cases[] = {
+        // clang-format off
         {"plain rename", {{"a", "A"}}, "a", "b", 0, 0, "", {{"a", ""}, {"b", "A"}}},
         {"equal names", {{"a", "A"}}, "a", "a", 1, 0, "", {{"a", "A"}}},
-        {"onto existing, keep",
-         {{"a", "A"}, {"b", "B"}},
-         "a",
-         "b",
-         0,
-         -1,
+        {"onto existing, keep", {{"a", "A"}, {"b", "B"}}, "a", "b", 0, -1,
          "\nError at renamf : A file which has a new filename(%n) exits already.\n",
          {{"a", "A"}, {"b", "B"}}},
-        {"onto existing, replace",
-         {{"a", "A"}, {"b", "B"}},
-         "a",
-         "b",
-         1,
-         0,
-         "",
+        {"onto existing, replace", {{"a", "A"}, {"b", "B"}}, "a", "b", 1, 0, "",
          {{"a", ""}, {"b", "A"}}},
-        {"missing old",
-         {{"b", "B"}},
-         "a",
-         "b",
-         1,
-         -1,
+        {"missing old", {{"b", "B"}}, "a", "b", 1, -1,
          "\nError at renamf : A file which has a old filename(%o) dose not exits.\n",
          {{"b", "B"}}},
         {"same file by two texts", {{"sub/a", "A"}}, "sub/a", "sub\\a", 1, 0, "", {{"sub/a", "A"}}},
-        {"failing rename keeps the target",
-         {{"b", "B"}},
-         "sub",
-         "b",
-         1,
-         -1,
-         "\nError at renamf : Failed to make link: Old name(%o):New name(%n).\n",
-         {{"b", "B"}}},
+        {"failing rename keeps the target", {{"b", "B"}}, "sub", "b", 1, -1,
+         "\nError at renamf : Failed to make link: Old name(%o):New name(%n).\n", {{"b", "B"}}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         for (const auto& [name, text] : c.before)
