@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -204,6 +206,142 @@ TEST_F(E2eTest, AnyArgumentTextIsHandledWithoutCrash) {
         // must end normally either way.
         run_result odd = run(args);
         EXPECT_TRUE(odd.status == 0 || odd.status == 1) << joined(args).substr(0, 40);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The makefile of the two-source program that the manual walks through.
+const std::string worked_example =
+    "CC=cl.exe\nCFLAGS=\nFC=df.exe\nFFLAGS=\nLD=cl.exe\nLDFLAGS=\n\nERASEOBJ=erase\n\n"
+    "EXE=main.exe\nOBJDIR=.\nINCDIR=inc\nSRCDIR=src\n\nALL : \"$(EXE)\"\n\n"
+    "CLEAN :\n"
+    "\t-@$(ERASEOBJ) \"$(OBJDIR)\\m1.obj\"\n"
+    "\t-@$(ERASEOBJ) \"$(OBJDIR)\\main.obj\"\n"
+    "\t-@$(ERASEOBJ) \"$(EXE)\"\n\n"
+    "OBJS= \\\n"
+    "\t\"$(OBJDIR)\\m1.obj\" \\\n"
+    "\t\"$(OBJDIR)\\main.obj\"\n\n"
+    "\"$(EXE)\" : $(OBJS)\n"
+    "\t$(LD) -o \"$(EXE)\" $(LDFLAGS) $(OBJS)\n\n"
+    "\"$(OBJDIR)\\m1.obj\" : \"$(SRCDIR)\\m1.f90\"\n"
+    "\t$(FC) /c /Fo\"$(OBJDIR)\\m1.obj\" /module:\"$(OBJDIR)\\\" /I\"$(INCDIR)\" $(FFLAGS) "
+    "\"$(SRCDIR)\\m1.f90\"\n\n"
+    "\"$(OBJDIR)\\main.obj\" : \"$(SRCDIR)\\main.f90\" \"$(INCDIR)\\c.inc\" "
+    "\"$(OBJDIR)\\m1.obj\"\n"
+    "\t$(FC) /c /Fo\"$(OBJDIR)\\main.obj\" /module:\"$(OBJDIR)\\\" /I\"$(INCDIR)\" $(FFLAGS) "
+    "\"$(SRCDIR)\\main.f90\"\n\n";
+
+// The dependency rule of object in a makefile, continuation lines included.
+std::string rule_of(const std::string& makefile, const std::string& object) {
+    const std::string head = "\"$(OBJDIR)\\" + object + "\" : ";
+    std::size_t at = makefile.find(head);
+    if (at == std::string::npos) return "";
+    std::size_t end = makefile.find("\n\t$(", at);
+    return makefile.substr(at, end - at);
+}
+
+TEST_F(E2eTest, WorkedExampleIsWrittenByteForByte) {
+    dir.write("src/m1.f90", "module m1\nend module m1\n");
+    dir.write("src/main.f90", "program main\n  use m1\n  include 'c.inc'\nend program main\n");
+    dir.write("inc/c.inc", "  integer, parameter :: n = 3\n");
+    for (const char* sep : {"\\", "/"}) {
+        run_result r = run({"-Iinc", std::string("src") + sep + "m1.f90",
+                            std::string("src") + sep + "main.f90"});
+        EXPECT_EQ(r.status, 0) << sep;
+        EXPECT_EQ(r.err, "") << sep;
+        EXPECT_EQ(r.out, worked_example) << sep;
+    }
+}
+
+TEST_F(E2eTest, ExampleProjectGivesTheMakefileShownInTheReadme) {
+    const std::string examples = std::string(ZELKOV_SOURCE_DIR) + "/examples";
+    std::ifstream in(examples + "/expected.mk", std::ios::binary);
+    const std::string expected((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_FALSE(expected.empty());
+    run_result r = run_zelkov(examples, {"-Iinclude", "src/*.f90", "src/*.c"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, expected);
+}
+
+TEST_F(E2eTest, PrerequisitesAreListedOnceInScanOrder) {
+    dir.write("lib.f90", "module a\nend module\nmodule b\nend module\nmodule c\nend module\n");
+    dir.write("user.f90", "program p\nuse a\nuse b\ninclude 'x.inc'\nuse c\nuse own\nend\n"
+                          "module own\nend module\n");
+    dir.write("x.inc", "include 'y.inc'\ninclude 'x.inc'\n");
+    dir.write("y.inc", "use a\n");
+    run_result r = run({"lib.f90", "user.f90"});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    // Three modules of lib.f90 give one prerequisite; the source's own module lists its own
+    // object; an include reached through another include follows it.
+    EXPECT_EQ(rule_of(r.out, "user.obj"),
+              "\"$(OBJDIR)\\user.obj\" : \"$(SRCDIR)\\user.f90\" \"$(INCDIR)\\x.inc\" "
+              "\"$(INCDIR)\\y.inc\" \"$(OBJDIR)\\lib.obj\" \"$(OBJDIR)\\user.obj\"");
+    EXPECT_NE(r.out.find("EXE=user.exe\n"), std::string::npos);
+}
+
+TEST_F(E2eTest, LongPrerequisiteListsContinueOnTabbedLines) {
+    std::string text = "program p\n";
+    for (int i = 0; i < 6; ++i) {
+        const std::string inc = "include_file_number_" + std::to_string(i) + ".inc";
+        dir.write(inc, "\n");
+        text += "include '" + inc + "'\n";
+    }
+    dir.write("p.f", text + "end\n");
+    run_result r = run({"p.f"});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(rule_of(r.out, "p.obj"),
+              "\"$(OBJDIR)\\p.obj\" : \"$(SRCDIR)\\p.f\" \"$(INCDIR)\\include_file_number_0.inc\" "
+              "\"$(INCDIR)\\include_file_number_1.inc\" \\\n"
+              "\t\"$(INCDIR)\\include_file_number_2.inc\" \"$(INCDIR)\\include_file_number_3.inc\" "
+              "\"$(INCDIR)\\include_file_number_4.inc\" \\\n"
+              "\t\"$(INCDIR)\\include_file_number_5.inc\"");
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = r.out.find('\n', start)) != std::string::npos; start = nl + 1)
+        EXPECT_LE(nl - start, 131u) << r.out.substr(start, nl - start);
+}
+
+TEST_F(E2eTest, TooLongObjectNameEndsTheMakefileInTheCleanRule) {
+    const std::string name = std::string(100, 'x') + ".f";
+    dir.write(name, "      END\n");
+    run_result r = run({name});
+    EXPECT_EQ(r.status, 1);
+    const std::string edited = "\"$(OBJDIR)\\" + std::string(100, 'x') + ".obj\"";
+    EXPECT_EQ(r.out,
+              "CC=cl.exe\nCFLAGS=\nFC=df.exe\nFFLAGS=\nLD=cl.exe\nLDFLAGS=\n\nERASEOBJ=erase\n\n"
+              "EXE=main.exe\nOBJDIR=.\nINCDIR=.\nSRCDIR=.\n\nALL : \"$(EXE)\"\n\nCLEAN :\n"
+              "#ERROR#  output_objs  buf size over flow name=[" +
+                  edited + "]\n\n#ERROR#  mprc  output error\n");
+    EXPECT_EQ(r.err, "#ERROR#  buf size over flow\n#ERROR#  output error\n");
+}
+
+TEST_F(E2eTest, ScanReportsReachBothStreams) {
+    dir.write("sub/a.f", "      INCLUDE 'gone.inc'\n");
+    dir.write("b.txt", "");
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {{"sub\\a.f"}, "#ERROR#  build_file  not exist source file [sub\\gone.inc]\n",
+         "#ERROR#  not exist source file [sub\\gone.inc]\n"},
+        {{"b.txt"}, "#ERROR#  invalid source type [b.txt] \n", "#ERROR#  invalid source type\n"},
+        {{"sub"}, "#ERROR#  invalid source type [sub] \n", "#ERROR#  invalid source type\n"},
+        {{"sub\\*.c"},
+         "\nError at opndir : Failed to call FindFirstFile. Handle is 0 : (sub\\*.c).\n"
+         "#ERROR#  build  opndir error path1[sub\\*.c]\n",
+         "#ERROR#  opndir error no such file\n"},
+        {{"-mxinc1", "-Isub", "x.f"}, "#ERROR#  build_file  not exist source file [.\\x.f]\n",
+         "#ERROR#  not exist source file [.\\x.f]\n"},
+    };
+    for (const Case& c : cases) {
+        run_result r = run(c.args);
+        EXPECT_EQ(r.status, 1) << joined(c.args);
+        EXPECT_EQ(r.out, c.out) << joined(c.args);
+        EXPECT_EQ(r.err, c.err) << joined(c.args);
     }
 }
 
