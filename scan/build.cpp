@@ -1,5 +1,6 @@
 // Source enumeration: walks the classified arguments and hands every source file, wildcard
 // arguments expanded in sorted order, to build_file.
+#include "scan/include_cache.hpp"
 #include "scan/scan.hpp"
 
 #include "dirlib/dirlib.hpp"
@@ -16,16 +17,16 @@ namespace {
 
 // Takes the next source row and processes the file name into it.
 int process_source(int mode, const char* incdir, const char* srcdir, const char* name,
-                   const argtab_row& arg, project& q) {
+                   const argtab_row& arg, project& q, scan_run& run) {
     srctab_row* row = &q.srctab[q.src];
     ++q.src;
-    return build_file(0, 0, mode, incdir, srcdir, name, arg.incdir_no, arg.srcdir_no, row, q,
-                      nullptr);
+    return build_file_run(0, 0, mode, incdir, srcdir, name, arg.incdir_no, arg.srcdir_no, row, q,
+                          nullptr, run);
 }
 
 // Expands one wildcard argument through the directory scan. Returns false on failure.
 bool process_wildcard(int mode, const char* incdir, const char* srcdir, const char* srcfil,
-                      const argtab_row& arg, project& q) {
+                      const argtab_row& arg, project& q, scan_run& run) {
     char path1[path_size];
     if (mprc_filename(path1, srcdir, srcfil, '\\') != 0) {
         std::printf("#ERROR#  build  srcdir[%s] srcfil[%s] too long \n", srcdir, srcfil);
@@ -64,7 +65,7 @@ bool process_wildcard(int mode, const char* incdir, const char* srcdir, const ch
         }
         // A name longer than the buffer arrives cut; its full length only tells us so.
         name[namelen < buflen ? namelen : buflen] = '\0';
-        if (process_source(mode, incdir, srcdir, name, arg, q) != 0) {
+        if (process_source(mode, incdir, srcdir, name, arg, q, run) != 0) {
             ok = false;
             break;
         }
@@ -88,6 +89,13 @@ int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, 
     _setmaxstdio(2048);
 #endif
     project q = p; // counts are handed back only on success
+    // Lookups beside the tables and the include cache make a large run linear; without the
+    // memory for them the run goes on without, to the same result.
+    table_index index;
+    if (table_index_open(index, q)) q.index = &index;
+    include_cache cache;
+    scan_run run;
+    if (include_cache_open(cache, mxinc)) run.cache = &cache;
     int mode = -1;
     bool ok = true;
     for (int iarg = 0; iarg < argcnt && ok; ++iarg) {
@@ -102,9 +110,9 @@ int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, 
             const char* idir = mprc_table_add(incdir, incdir_width, arg.incdir_no);
             const bool wild = std::strpbrk(sfil, "*?") != nullptr;
             if (wild) {
-                ok = process_wildcard(mode, idir, sdir, sfil, arg, q);
+                ok = process_wildcard(mode, idir, sdir, sfil, arg, q, run);
             } else {
-                ok = process_source(mode, idir, sdir, sfil, arg, q) == 0;
+                ok = process_source(mode, idir, sdir, sfil, arg, q, run) == 0;
             }
         } else {
             std::printf("#ERROR#  build invalid type=%d arg_no=%d\n", arg.type, iarg);
@@ -112,6 +120,7 @@ int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, 
             ok = false;
         }
     }
+    q.index = nullptr;
     if (!ok) return -1;
     p = q;
     return 0;

@@ -1,43 +1,88 @@
 // File processing: reads one source file and, depth first, every include file it reaches,
 // recording what the statements declare in the project tables. The include levels live on
 // a heap stack, not the call stack, so nesting is bounded only by the include table and
-// by the files the process may open.
+// by the files the process may open. An include file that the run has read to its end once
+// is not read again: its recorded statements are replayed, with the same table operations
+// in the same order, so the tables and reports come out the same.
+#include "scan/include_cache.hpp"
 #include "scan/scan.hpp"
 
 #include "dirlib/dirlib.hpp"
 #include "driver/diag.hpp"
 #include "lang/lang.hpp"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
 
-// The reading state of one open file of the chain.
-struct level {
-    std::FILE* fp = nullptr;
-    inctab_row* entry = nullptr; // own include entry; null for the source file
-    int nest = 0;
-    int lines = 0;
-    int flg_first = 1;
-    int flg_cdstack = 0;
-    char cdstack[cdstack_size];
-    char filename[path_size];
+// Stream buffers: a large one for the source file; include levels get a smaller one each,
+// and levels deeper than this many use the stream's own, so a very deep chain stays cheap.
+constexpr std::size_t source_buffer_size = std::size_t{1} << 16;
+constexpr std::size_t include_buffer_size = std::size_t{1} << 14;
+constexpr int buffered_levels = 32;
+
+// The include marks: an entry whose flg_ref equals the generation has been read for the
+// source now being processed. Each source takes a new generation, which clears every mark at
+// once; new entries start at 0, which no generation takes.
+int generation = 0;
+
+void next_generation(project& p) {
+    if (generation == INT_MAX) {
+        for (int i = 0; i < p.inc; ++i) p.inctab[i].flg_ref = 0;
+        generation = 0;
+    }
+    ++generation;
+}
+
+void close_level(scan_level& l) {
+    if (l.fp) std::fclose(l.fp);
+    l.fp = nullptr;
+}
+
+// Closes every level still open, whichever way processing ends.
+struct open_levels {
+    scan_run& run;
+    ~open_levels() {
+        for (int d = 0; d < run.depth; ++d) close_level(run.levels[d]);
+        run.depth = 0;
+    }
 };
 
-// Owns the open files of a chain, so that every path out of build_file closes them.
-struct level_stack {
-    std::vector<level> levels;
-    ~level_stack() {
-        for (level& l : levels)
-            if (l.fp) std::fclose(l.fp);
+// Gives the stream a buffer of the level's size; the default one is kept when none can be had.
+void buffer_stream(scan_level& l, int depth) {
+    if (depth >= buffered_levels) return;
+    const std::size_t size = depth == 0 ? source_buffer_size : include_buffer_size;
+    if (!l.iobuf) l.iobuf.reset(new (std::nothrow) char[size]);
+    if (l.iobuf) std::setvbuf(l.fp, l.iobuf.get(), _IOFBF, size);
+}
+
+// Takes the next level of the chain, fresh. Null when no memory is left for it.
+scan_level* push_level(scan_run& run) {
+    if (run.depth == static_cast<int>(run.levels.size())) {
+        try {
+            run.levels.emplace_back();
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
     }
-    void pop() {
-        if (levels.back().fp) std::fclose(levels.back().fp);
-        levels.pop_back();
-    }
-};
+    scan_level& l = run.levels[run.depth++];
+    l.fp = nullptr;
+    l.replay = nullptr;
+    l.entry = nullptr;
+    l.nest = 0;
+    l.lines = 0;
+    l.flg_first = 1;
+    l.flg_cdstack = 0;
+    l.recording = false;
+    l.rec.clear();
+    l.cdstack[0] = '\0';
+    l.filename[0] = '\0';
+    return &l;
+}
 
 // The analysers' fixed report texts keep within this size; paths are cut to fit it.
 constexpr int report_size = path_size;
@@ -72,7 +117,7 @@ void copy_name(char* field, std::size_t size, const char* name) {
 // Creates the source row (nest 0) and opens the file of a new level: the row, the reset of
 // the include marks, the path, the existence and type check, the open. Returns false after
 // reporting; a level that failed holds no open file.
-bool open_level(level& l, int nest, int& lang, int inctype, const char* dir, const char* name,
+bool open_level(scan_level& l, int nest, int& lang, int inctype, const char* dir, const char* name,
                 int incdir_no, int srcdir_no, srctab_row* source, project& p) {
     bool ok = true;
     if (nest == 0) {
@@ -100,7 +145,7 @@ bool open_level(level& l, int nest, int& lang, int inctype, const char* dir, con
                 ok = false;
             }
         }
-        for (int i = 0; i < p.inc; ++i) p.inctab[i].flg_ref = 0;
+        next_generation(p);
     }
 
     // The join runs even after a failure above, and reports its own fault as well.
@@ -177,81 +222,162 @@ bool record_use(const char* name, srctab_row* source, project& p) {
 // statement is fully handled before the next level is read.
 char bun[bun_size];
 
+// What stays the same for every level of one call.
+struct chain {
+    int lang;
+    int inctype;
+    const char* incdir;
+    int incdir_no;
+    int srcdir_no;
+    srctab_row* source;
+};
+
+bool out_of_memory() {
+    std::printf("#ERROR#  build_file  out of memory\n");
+    print_diag(1, "out of memory", "build_file");
+    return false;
+}
+
+// Ends the innermost level, whose file or record is done: its lines go to the source row,
+// and a file read to its end is kept for the next source that includes it.
+void finish_level(scan_run& run, const chain& c, project& p) {
+    scan_level& l = run.levels[run.depth - 1];
+    if (l.nest == 0)
+        c.source->line_cnt = l.lines;
+    else
+        c.source->incline_cnt += l.lines;
+    if (l.recording && l.entry != nullptr)
+        include_cache_store(*run.cache, static_cast<int>(l.entry - p.inctab), c.lang, l.rec,
+                            l.lines);
+    close_level(l);
+    --run.depth;
+}
+
+// Opens the next level for an include entry: its record when the run has one, else the file.
+bool enter_include(scan_run& run, inctab_row* entry, const chain& c, project& p) {
+    scan_level* inner = push_level(run);
+    if (inner == nullptr) return out_of_memory();
+    inner->entry = entry;
+    inner->nest = 1;
+    if (run.cache != nullptr) {
+        inner->replay = include_cache_find(*run.cache, static_cast<int>(entry - p.inctab), c.lang);
+        if (inner->replay != nullptr) return true;
+    }
+    int lang = c.lang;
+    if (!open_level(*inner, 1, lang, c.inctype, c.incdir, entry->name, c.incdir_no, c.srcdir_no,
+                    c.source, p))
+        return false;
+    buffer_stream(*inner, run.depth - 1);
+    inner->recording = run.cache != nullptr;
+    return true;
+}
+
+// Records one statement of the level at position at in the tables. False after a report.
+bool handle_statement(scan_run& run, int at, int bunclass, const char* name, const chain& c,
+                      project& p) {
+    srctab_row* source = c.source;
+    if (bunclass == 1) {
+        if (!build_modtab("module", p, name, source)) {
+            std::printf("#ERROR#  build_file :error return from mprc_modtab\n");
+            return false;
+        }
+    } else if (bunclass == 2) {
+        return record_use(name, source, p);
+    } else if (bunclass == 3) {
+        const scan_level& l = run.levels[at];
+        inctab_row* entry = build_inctab(l.nest, l.entry, p, c.inctype, c.incdir_no, name);
+        if (!entry) {
+            std::printf("#ERROR#  build_file :error return from build_inctab\n");
+            return false;
+        }
+        if (entry->flg_ref == generation) return true;
+        const int before = p.rinc;
+        refinctab_row* ref = build_refinctab(entry, p, source);
+        if (!ref) {
+            std::printf("#ERROR#  build_file :error return from build_refinctab\n");
+            return false;
+        }
+        entry->flg_ref = generation;
+        if (p.rinc != before) {
+            if (!source->rinc1) {
+                source->rinc1 = ref;
+                source->rinc_cnt = 1;
+            } else {
+                ++source->rinc_cnt;
+            }
+        }
+        return enter_include(run, entry, c, p);
+    } else if (bunclass == 5) {
+        source->flg_prog = 1;
+    }
+    return true;
+}
+
 } // namespace
+
+int build_file_run(int nest, int lang, int inctype, const char* incdir, const char* srcdir,
+                   const char* name, int incdir_no, int srcdir_no, srctab_row* source, project& p,
+                   inctab_row* parent, scan_run& run) {
+    open_levels guard{run};
+    run.depth = 0;
+    scan_level* top = push_level(run);
+    if (top == nullptr) {
+        out_of_memory();
+        return -1;
+    }
+    top->entry = parent;
+    if (!open_level(*top, nest, lang, inctype, nest == 0 ? srcdir : incdir, name, incdir_no,
+                    srcdir_no, source, p))
+        return -1;
+    buffer_stream(*top, 0);
+    const chain c{lang, inctype, incdir, incdir_no, srcdir_no, source};
+
+    char stmt_name[name_size];
+    while (run.depth > 0) {
+        const int at = run.depth - 1;
+        scan_level& l = run.levels[at];
+        int bunclass = 0;
+        const char* stmt = stmt_name;
+        if (l.replay != nullptr) {
+            cached_statement cs;
+            if (!include_cache_next(l.replay, cs, l.lines)) {
+                finish_level(run, c, p);
+                continue;
+            }
+            bunclass = cs.bunclass;
+            stmt = cs.name;
+        } else {
+            const int rtn =
+                mprc_readbun(l.fp, bun, c.lang, l.flg_first, l.cdstack, &l.flg_cdstack);
+            l.flg_first = 0;
+            if (rtn == 0) {
+                finish_level(run, c, p);
+                continue;
+            }
+            if (rtn < 0) {
+                std::printf("#ERROR#  build_file  read error  source=[%s], line %d or after\n",
+                            l.filename, l.lines + 1);
+                print_diag(1, "error occurs while source inpur", "bueld_file");
+                return -1;
+            }
+            l.lines += rtn;
+            bunclass = mprc_anabun(c.lang, bun, stmt_name);
+            if (bunclass < 0) return -1;
+            const bool kept = bunclass == 1 || bunclass == 2 || bunclass == 3 || bunclass == 5;
+            if (l.recording && kept &&
+                !include_cache_note(l.rec, bunclass, bunclass == 5 ? "" : stmt_name))
+                l.recording = false; // no memory for the record: the file is read again
+        }
+        // A new level may move the levels' storage: l is not used past this point.
+        if (!handle_statement(run, at, bunclass, stmt, c, p)) return -1;
+    }
+    return 0;
+}
 
 int build_file(int nest, int lang, int inctype, const char* incdir, const char* srcdir,
                const char* name, int incdir_no, int srcdir_no, srctab_row* source, project& p,
                inctab_row* parent) {
-    level_stack stack;
-    stack.levels.emplace_back();
-    stack.levels.back().entry = parent;
-    if (!open_level(stack.levels.back(), nest, lang, inctype, nest == 0 ? srcdir : incdir, name,
-                    incdir_no, srcdir_no, source, p))
-        return -1;
-
-    char stmt_name[name_size];
-    while (!stack.levels.empty()) {
-        level& l = stack.levels.back();
-        const int rtn = mprc_readbun(l.fp, bun, lang, l.flg_first, l.cdstack, &l.flg_cdstack);
-        l.flg_first = 0;
-        if (rtn == 0) {
-            if (l.nest == 0)
-                source->line_cnt = l.lines;
-            else
-                source->incline_cnt += l.lines;
-            stack.pop();
-            continue;
-        }
-        if (rtn < 0) {
-            std::printf("#ERROR#  build_file  read error  source=[%s], line %d or after\n",
-                        l.filename, l.lines + 1);
-            print_diag(1, "error occurs while source inpur", "bueld_file");
-            return -1;
-        }
-        l.lines += rtn;
-
-        const int bunclass = mprc_anabun(lang, bun, stmt_name);
-        if (bunclass < 0) return -1;
-        if (bunclass == 1) {
-            if (!build_modtab("module", p, stmt_name, source)) {
-                std::printf("#ERROR#  build_file :error return from mprc_modtab\n");
-                return -1;
-            }
-        } else if (bunclass == 2) {
-            if (!record_use(stmt_name, source, p)) return -1;
-        } else if (bunclass == 3) {
-            const int here = l.nest;
-            inctab_row* entry = build_inctab(here, l.entry, p, inctype, incdir_no, stmt_name);
-            if (!entry) {
-                std::printf("#ERROR#  build_file :error return from build_inctab\n");
-                return -1;
-            }
-            if (entry->flg_ref) continue;
-            const int before = p.rinc;
-            refinctab_row* ref = build_refinctab(entry, p, source);
-            if (!ref) {
-                std::printf("#ERROR#  build_file :error return from build_refinctab\n");
-                return -1;
-            }
-            entry->flg_ref = 1;
-            if (p.rinc != before) {
-                if (!source->rinc1) {
-                    source->rinc1 = ref;
-                    source->rinc_cnt = 1;
-                } else {
-                    ++source->rinc_cnt;
-                }
-            }
-            // The new level may move the stack's storage: l is not used past this point.
-            stack.levels.emplace_back();
-            level& inner = stack.levels.back();
-            inner.entry = entry;
-            if (!open_level(inner, 1, lang, inctype, incdir, entry->name, incdir_no, srcdir_no,
-                            source, p))
-                return -1;
-        } else if (bunclass == 5) {
-            source->flg_prog = 1;
-        }
-    }
-    return 0;
+    scan_run run;
+    return build_file_run(nest, lang, inctype, incdir, srcdir, name, incdir_no, srcdir_no, source,
+                          p, parent, run);
 }

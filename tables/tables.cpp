@@ -2,10 +2,12 @@
 // move, so every operation hands out row addresses that stay valid for the whole run.
 #include "driver/diag.hpp"
 #include "tables/tables.hpp"
+#include "tables/table_index.hpp"
 
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 
 int mxsrc = default_mxsrc;
 int mxinc = default_mxinc;
@@ -36,14 +38,84 @@ bool same_name_ignoring_case(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The source's own reference to target among its count consecutive rows from first.
+template <class Ref, class Target>
+Ref* search_references(Ref* first, int count, const Target* target) {
+    if (first == nullptr) return nullptr;
+    for (int i = 0; i < count; ++i) {
+        if constexpr (std::is_same_v<Ref, refinctab_row>) {
+            if (first[i].include == target) return &first[i];
+        } else {
+            if (first[i].module == target) return &first[i];
+        }
+    }
+    return nullptr;
+}
+
+// The entry's last reference when it lies among the source's own rows. Sources are handled
+// one after another, so an entry the source refers to has its latest reference there.
+template <class Ref> Ref* own_reference(Ref* last, Ref* first, int count) {
+    if (last == nullptr || first == nullptr) return nullptr;
+    if (last < first || last >= first + count) return nullptr;
+    return last;
+}
+
+// The first row of the include table with this key, through the index; null when none.
+inctab_row* find_include(table_index& x, const project& p, int inctype, int incdir_no,
+                         std::string_view name) {
+    table_index_sync(x, p);
+    const std::uint32_t h = include_key_hash(name, inctype, incdir_no);
+    for (int at = x.inc_head[h & x.inc_mask]; at != 0; at = x.inc_next[at - 1]) {
+        inctab_row& row = p.inctab[at - 1];
+        if (x.inc_hash[at - 1] == h && row.inctype == inctype && row.incdir_no == incdir_no &&
+            name == row.name)
+            return &row;
+    }
+    return nullptr;
+}
+
+// Enters the new last row, and links it as build_inctab_link does, but finds the parent's
+// last child through the index instead of walking the whole list of its children.
+void link_indexed(table_index& x, const project& p, int nest, inctab_row* parent,
+                  inctab_row* entry) {
+    const int parent_at = parent != nullptr ? static_cast<int>(parent - p.inctab) : -1;
+    const bool parent_indexed = parent_at >= 0 && parent_at < x.inc_indexed;
+    if (nest != 0 && parent != nullptr && parent_indexed && parent->child != nullptr) {
+        inctab_row* last = x.inc_last_child[parent_at];
+        if (last == nullptr) last = parent->child;
+        while (last->next != nullptr) last = last->next; // at most a step when in step
+        last->next = entry;
+        entry->parent = parent;
+    } else {
+        build_inctab_link(nest, parent, entry);
+    }
+    table_index_sync(x, p); // enters the row and records it as its parent's last child
+}
+
+// The first module row whose name equals name ignoring ASCII letter case.
+modtab_row* find_module(table_index& x, const project& p, std::string_view name) {
+    table_index_sync(x, p);
+    const std::uint32_t h = module_key_hash(name);
+    for (int at = x.mod_head[h & x.mod_mask]; at != 0; at = x.mod_next[at - 1]) {
+        modtab_row& row = p.modtab[at - 1];
+        if (x.mod_hash[at - 1] == h && same_name_ignoring_case(name, row.name)) return &row;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 inctab_row* build_inctab(int nest, inctab_row* parent, project& p, int inctype, int incdir_no,
                          std::string_view name) {
     name = fit(name, inc_name_size);
-    for (int i = 0; i < p.inc; ++i) {
-        inctab_row& row = p.inctab[i];
-        if (row.inctype == inctype && row.incdir_no == incdir_no && name == row.name) return &row;
+    if (p.index != nullptr) {
+        if (inctab_row* row = find_include(*p.index, p, inctype, incdir_no, name)) return row;
+    } else {
+        for (int i = 0; i < p.inc; ++i) {
+            inctab_row& row = p.inctab[i];
+            if (row.inctype == inctype && row.incdir_no == incdir_no && name == row.name)
+                return &row;
+        }
     }
     if (p.inc >= mxinc) {
         std::printf("#ERROR#  build_inctab  include table overflow >=%d\n", mxinc);
@@ -60,7 +132,10 @@ inctab_row* build_inctab(int nest, inctab_row* parent, project& p, int inctype, 
     entry.child = nullptr;
     store(entry.name, name);
     ++p.inc;
-    build_inctab_link(nest, parent, &entry);
+    if (p.index != nullptr)
+        link_indexed(*p.index, p, nest, parent, &entry);
+    else
+        build_inctab_link(nest, parent, &entry);
     return &entry;
 }
 
@@ -83,9 +158,15 @@ modtab_row* build_modtab(std::string_view kind, project& p, std::string_view nam
                          srctab_row* source) {
     name = fit(name, mod_name_size);
     bool use = kind == "use";
-    for (int i = 0; i < p.mod; ++i) {
-        modtab_row& row = p.modtab[i];
-        if (!same_name_ignoring_case(name, row.name)) continue;
+    modtab_row* found = nullptr;
+    if (p.index != nullptr) {
+        found = find_module(*p.index, p, name);
+    } else {
+        for (int i = 0; i < p.mod && found == nullptr; ++i)
+            if (same_name_ignoring_case(name, p.modtab[i].name)) found = &p.modtab[i];
+    }
+    if (found != nullptr) {
+        modtab_row& row = *found;
         if (use) return &row;
         if (row.source == nullptr) {
             row.source = source;
@@ -106,14 +187,27 @@ modtab_row* build_modtab(std::string_view kind, project& p, std::string_view nam
     entry.source = use ? nullptr : source;
     store(entry.name, name);
     ++p.mod;
+    if (p.index != nullptr) table_index_sync(*p.index, p);
     return &entry;
 }
 
 refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source) {
-    // A source's references are consecutive rows, so only its own few rows are searched.
-    if (source->rinc1 != nullptr)
-        for (int i = 0; i < source->rinc_cnt; ++i)
-            if (source->rinc1[i].include == entry) return &source->rinc1[i];
+    // A source's references are consecutive rows, so only its own rows are searched; with
+    // the index, only the entry's last reference can be the source's.
+    if (p.index != nullptr) {
+        table_index& x = *p.index;
+        table_index_sync(x, p);
+        const int at = static_cast<int>(entry - p.inctab);
+        if (at >= 0 && at < x.inc_indexed) {
+            if (refinctab_row* ref = own_reference(x.inc_last_ref[at], source->rinc1,
+                                                   source->rinc_cnt))
+                return ref;
+        } else if (refinctab_row* ref = search_references(source->rinc1, source->rinc_cnt, entry)) {
+            return ref;
+        }
+    } else if (refinctab_row* ref = search_references(source->rinc1, source->rinc_cnt, entry)) {
+        return ref;
+    }
     if (p.rinc >= mxrinc) {
         std::printf("#ERROR#  build_refinctab  rinclude table overflow >=%d\n", mxrinc);
         print_diag(1, "rinclude table overflow", "build_refinctab");
@@ -124,13 +218,25 @@ refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source
     ref.include = entry;
     ref.source = source;
     ++p.rinc;
+    if (p.index != nullptr) table_index_sync(*p.index, p);
     return &ref;
 }
 
 rmodtab_row* build_rmodtab(modtab_row* module, project& p, srctab_row* source) {
-    if (source->rmod1 != nullptr)
-        for (int i = 0; i < source->rmod_cnt; ++i)
-            if (source->rmod1[i].module == module) return &source->rmod1[i];
+    if (p.index != nullptr) {
+        table_index& x = *p.index;
+        table_index_sync(x, p);
+        const int at = static_cast<int>(module - p.modtab);
+        if (at >= 0 && at < x.mod_indexed) {
+            if (rmodtab_row* ref = own_reference(x.mod_last_ref[at], source->rmod1,
+                                                 source->rmod_cnt))
+                return ref;
+        } else if (rmodtab_row* ref = search_references(source->rmod1, source->rmod_cnt, module)) {
+            return ref;
+        }
+    } else if (rmodtab_row* ref = search_references(source->rmod1, source->rmod_cnt, module)) {
+        return ref;
+    }
     if (p.rmod >= mxrmod) {
         std::printf("#ERROR#  build_rmodtab  rmodule table overflow >=%d\n", mxrmod);
         print_diag(1, "rmodule table overflow", "build_rmodtab");
@@ -141,6 +247,7 @@ rmodtab_row* build_rmodtab(modtab_row* module, project& p, srctab_row* source) {
     ref.module = module;
     ref.source = source;
     ++p.rmod;
+    if (p.index != nullptr) table_index_sync(*p.index, p);
     return &ref;
 }
 

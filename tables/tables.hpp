@@ -15,6 +15,7 @@ extern int mxrmod;
 
 struct rmodtab_row;
 struct refinctab_row;
+struct table_index;
 
 // One classified command-line argument. type: -1 bare -I, 1 -I with a directory, 2 a source.
 struct argtab_row {
@@ -83,6 +84,10 @@ struct project {
     int mod = 0;
     rmodtab_row* rmodtab = nullptr;
     int rmod = 0;
+    // Lookup structures beside the tables (tables/table_index.hpp), set by the scan for its
+    // run; null means the operations search row by row. While it is set, references are added
+    // only through build_refinctab and build_rmodtab, for one source after another.
+    table_index* index = nullptr;
 };
 
 // Address of row no of a name table of the given row width. A negative no is reported

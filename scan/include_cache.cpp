@@ -1,0 +1,80 @@
+// The include cache: records of what include files hold, in one arena of large blocks.
+#include "scan/include_cache.hpp"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Records go into blocks of this size (a larger record gets a block of its own), so the
+// arena costs one allocation per many files and wastes at most a block's tail each.
+constexpr std::size_t block_size = std::size_t{1} << 16;
+
+int slot(int row, int lang) { return 2 * row + (lang == 1 ? 0 : 1); }
+
+} // namespace
+
+bool include_cache_open(include_cache& c, int capacity) {
+    const std::size_t rows = capacity > 0 ? static_cast<std::size_t>(capacity) : 1;
+    c.heads.reset(static_cast<const char**>(std::calloc(2 * rows, sizeof(const char*))));
+    c.rows = c.heads ? static_cast<int>(rows) : 0;
+    return c.heads != nullptr;
+}
+
+const char* include_cache_find(const include_cache& c, int row, int lang) {
+    if (row < 0 || row >= c.rows) return nullptr;
+    return c.heads[slot(row, lang)];
+}
+
+bool include_cache_note(std::vector<char>& rec, int bunclass, const char* name) {
+    const std::size_t len = std::strlen(name);
+    if (len > name_size - 1) return false; // cannot come from the analysers
+    try {
+        rec.push_back(static_cast<char>(bunclass));
+        rec.push_back(static_cast<char>(len));
+        rec.insert(rec.end(), name, name + len + 1);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool include_cache_store(include_cache& c, int row, int lang, const std::vector<char>& rec,
+                         int lines) {
+    if (row < 0 || row >= c.rows) return false;
+    const std::size_t need = rec.size() + 1 + sizeof lines;
+    if (need > c.free_left) {
+        const std::size_t size = need > block_size ? need : block_size;
+        char* block = new (std::nothrow) char[size];
+        if (block == nullptr) return false;
+        try {
+            c.blocks.emplace_back(block);
+        } catch (const std::bad_alloc&) {
+            delete[] block;
+            return false;
+        }
+        c.free_at = block;
+        c.free_left = size;
+    }
+    char* at = c.free_at;
+    if (!rec.empty()) std::memcpy(at, rec.data(), rec.size());
+    at[rec.size()] = 0;
+    std::memcpy(at + rec.size() + 1, &lines, sizeof lines);
+    c.free_at += need;
+    c.free_left -= need;
+    c.heads[slot(row, lang)] = at;
+    return true;
+}
+
+bool include_cache_next(const char*& pos, cached_statement& s, int& lines) {
+    const int bunclass = static_cast<unsigned char>(pos[0]);
+    if (bunclass == 0) {
+        std::memcpy(&lines, pos + 1, sizeof lines);
+        return false;
+    }
+    const std::size_t len = static_cast<unsigned char>(pos[1]);
+    s.bunclass = bunclass;
+    s.name = pos + 2;
+    pos += 2 + len + 1;
+    return true;
+}

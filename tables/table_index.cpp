@@ -1,0 +1,122 @@
+// The lookup structures beside the module and include tables: their storage, their hashes
+// and the catch-up that enters rows in table order.
+#include "tables/table_index.hpp"
+
+#include <cstring>
+
+namespace {
+
+// Buckets: a power of two at least the capacity, so that chains stay short at a full table;
+// beyond this many, chains grow instead, and untouched bucket pages cost no memory at all.
+constexpr std::uint32_t max_buckets = 1u << 22;
+
+std::uint32_t bucket_mask(int capacity) {
+    std::uint32_t n = 16;
+    while (n < static_cast<std::uint32_t>(capacity) && n < max_buckets) n <<= 1;
+    return n - 1;
+}
+
+constexpr std::uint32_t fnv_basis = 2166136261u;
+constexpr std::uint32_t fnv_prime = 16777619u;
+
+std::uint32_t mix(std::uint32_t h, unsigned char c) { return (h ^ c) * fnv_prime; }
+
+char ascii_upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+template <class T> bool take(malloc_array<T>& a, std::size_t n, bool zeroed) {
+    void* block = zeroed ? std::calloc(n, sizeof(T)) : std::malloc(n * sizeof(T));
+    a.reset(static_cast<T*>(block));
+    return block != nullptr;
+}
+
+int row_of(const inctab_row* row, const project& p) { return static_cast<int>(row - p.inctab); }
+int row_of(const modtab_row* row, const project& p) { return static_cast<int>(row - p.modtab); }
+
+void enter_include(table_index& x, const project& p, int i) {
+    const inctab_row& row = p.inctab[i];
+    std::uint32_t h = include_key_hash(row.name, row.inctype, row.incdir_no);
+    x.inc_hash[i] = h;
+    x.inc_last_child[i] = nullptr;
+    x.inc_last_ref[i] = nullptr;
+    // Appended at the chain's end, so a chain lists its rows in table order.
+    int* link = &x.inc_head[h & x.inc_mask];
+    while (*link != 0) link = &x.inc_next[*link - 1];
+    *link = i + 1;
+    x.inc_next[i] = 0;
+}
+
+void enter_module(table_index& x, const project& p, int i) {
+    std::uint32_t h = module_key_hash(p.modtab[i].name);
+    x.mod_hash[i] = h;
+    x.mod_last_ref[i] = nullptr;
+    int* link = &x.mod_head[h & x.mod_mask];
+    while (*link != 0) link = &x.mod_next[*link - 1];
+    *link = i + 1;
+    x.mod_next[i] = 0;
+}
+
+} // namespace
+
+std::uint32_t module_key_hash(std::string_view name) {
+    std::uint32_t h = fnv_basis;
+    for (char c : name) h = mix(h, static_cast<unsigned char>(ascii_upper(c)));
+    return h;
+}
+
+std::uint32_t include_key_hash(std::string_view name, int inctype, int incdir_no) {
+    std::uint32_t h = fnv_basis;
+    for (char c : name) h = mix(h, static_cast<unsigned char>(c));
+    h = mix(h, static_cast<unsigned char>(inctype));
+    for (int shift = 0; shift < 32; shift += 8)
+        h = mix(h, static_cast<unsigned char>(static_cast<std::uint32_t>(incdir_no) >> shift));
+    return h;
+}
+
+bool table_index_open(table_index& x, const project& p) {
+    const std::size_t inc_cap = mxinc > 0 ? static_cast<std::size_t>(mxinc) : 1;
+    const std::size_t mod_cap = mxmod > 0 ? static_cast<std::size_t>(mxmod) : 1;
+    x.inc_mask = bucket_mask(mxinc);
+    x.mod_mask = bucket_mask(mxmod);
+    bool ok = take(x.inc_head, x.inc_mask + std::size_t{1}, true) &&
+              take(x.inc_next, inc_cap, false) && take(x.inc_hash, inc_cap, false) &&
+              take(x.inc_last_child, inc_cap, false) && take(x.inc_last_ref, inc_cap, false) &&
+              take(x.mod_head, x.mod_mask + std::size_t{1}, true) &&
+              take(x.mod_next, mod_cap, false) && take(x.mod_hash, mod_cap, false) &&
+              take(x.mod_last_ref, mod_cap, false);
+    if (!ok) return false;
+    x.inc_indexed = x.mod_indexed = x.rinc_indexed = x.rmod_indexed = 0;
+    table_index_sync(x, p);
+    return true;
+}
+
+void table_index_sync(table_index& x, const project& p) {
+    if (p.inc < x.inc_indexed || p.rinc < x.rinc_indexed) {
+        std::memset(x.inc_head.get(), 0, (x.inc_mask + std::size_t{1}) * sizeof(int));
+        x.inc_indexed = x.rinc_indexed = 0;
+    }
+    if (p.mod < x.mod_indexed || p.rmod < x.rmod_indexed) {
+        std::memset(x.mod_head.get(), 0, (x.mod_mask + std::size_t{1}) * sizeof(int));
+        x.mod_indexed = x.rmod_indexed = 0;
+    }
+    for (; x.inc_indexed < p.inc; ++x.inc_indexed) {
+        const int i = x.inc_indexed;
+        enter_include(x, p, i);
+        // A child links under its parent, which was entered before it.
+        const inctab_row* parent = p.inctab[i].parent;
+        if (parent != nullptr) {
+            int at = row_of(parent, p);
+            if (at >= 0 && at < i) x.inc_last_child[at] = &p.inctab[i];
+        }
+    }
+    for (; x.mod_indexed < p.mod; ++x.mod_indexed) enter_module(x, p, x.mod_indexed);
+    for (; x.rinc_indexed < p.rinc; ++x.rinc_indexed) {
+        refinctab_row& ref = p.refinctab[x.rinc_indexed];
+        int at = row_of(ref.include, p);
+        if (at >= 0 && at < p.inc) x.inc_last_ref[at] = &ref;
+    }
+    for (; x.rmod_indexed < p.rmod; ++x.rmod_indexed) {
+        rmodtab_row& ref = p.rmodtab[x.rmod_indexed];
+        int at = row_of(ref.module, p);
+        if (at >= 0 && at < p.mod) x.mod_last_ref[at] = &ref;
+    }
+}
