@@ -1,0 +1,3 @@
+#include "a.h"
+int x;
+#include "b.h"

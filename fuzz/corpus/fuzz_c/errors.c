@@ -1,0 +1,3 @@
+#include "util.h
+#include ""
+int ok;

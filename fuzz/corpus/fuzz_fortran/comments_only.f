@@ -1,0 +1,5 @@
+C one
+c two
+* three
+   ! four
+

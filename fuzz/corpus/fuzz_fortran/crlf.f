@@ -1,0 +1,4 @@
+      PROGRAM P
+      USE M1
+      INCLUDE 'c.inc'
+      END

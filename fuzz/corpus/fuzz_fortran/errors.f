@@ -1,0 +1,7 @@
+      INCLUDE defs.h
+      INCLUDE 'defs.h
+      INCLUDE ''
+      MODULE
+      USE
+      PROGRAM
+      PROGRAM PPPPPPPPPPPPPPPPPPPPPPPPPPPPPPPP

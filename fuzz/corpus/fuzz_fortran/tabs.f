@@ -1,0 +1,6 @@
+	PROGRAM TABS
+	INCLUDE
+	1 'x.inc'
+12	X=1
+	&Y=2
+	USE MYMOD
