@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using testing::internal::CaptureStderr;
 using testing::internal::CaptureStdout;
@@ -671,6 +672,53 @@ TEST(OutputSrcs, CompilerModuleIsSkippedAndOwnModuleListsOwnObject) {
     EXPECT_EQ(
         dependency_of_last(p),
         R"("$(OBJDIR)\self.obj" : "$(SRCDIR)\self.f90" "$(INCDIR)\c.inc" "$(OBJDIR)\self.obj" "$(OBJDIR)\lib.obj")");
+}
+
+TEST(OutputSrcs, LongModuleListsListEachDefiningSourceOnceInFirstOrder) {
+    // Lists short and long (the writer keeps a set for long ones), with defining sources of
+    // one name in two directories, repeated modules and compiler-provided modules.
+    struct {
+        int uses;
+        int sources;
+    } cases[] = {{16, 5}, {17, 5}, {40, 40}, {300, 23}};
+    for (const auto& c : cases) {
+        std::vector<srctab_row> src;
+        src.reserve(c.sources + 1);
+        for (int i = 0; i < c.sources; ++i)
+            src.push_back(make_src("d" + std::to_string(i / 2) + ".f90", 1, i % 2));
+        src.push_back(make_src("user.f90"));
+        std::vector<modtab_row> mod;
+        mod.reserve(c.uses);
+        std::vector<rmodtab_row> rmod;
+        rmod.reserve(c.uses);
+        std::vector<std::string> expected_objs;
+        for (int k = 0; k < c.uses; ++k) {
+            int def = (k * 7 + k / 3) % (c.sources + 1); // c.sources: a compiler module
+            srctab_row* source = def < c.sources ? &src[def] : nullptr;
+            mod.push_back(make_mod(("m" + std::to_string(k)).c_str(), source));
+            rmod.push_back(rmodtab_row{k + 1, &mod.back(), &src.back()});
+            if (source == nullptr) continue;
+            std::string obj = "d" + std::to_string(def / 2) + ".obj";
+            bool listed = false;
+            for (const std::string& o : expected_objs) listed = listed || o == obj;
+            if (!listed) expected_objs.push_back(obj);
+        }
+        src.back().rmod1 = rmod.data();
+        src.back().rmod_cnt = c.uses;
+        written w = run([&](std::FILE* fp) {
+            return output_srcs(1, fp, &src.back(), 1);
+        });
+        ASSERT_GT(w.result, 0) << c.uses;
+        std::string listed;
+        for (std::size_t at = 0; (at = w.text.find("$(OBJDIR)\\d", at)) != std::string::npos;) {
+            std::size_t end = w.text.find('"', at);
+            listed += w.text.substr(at + 10, end - at - 10) + " ";
+            at = end;
+        }
+        std::string expected;
+        for (const std::string& o : expected_objs) expected += o + " ";
+        EXPECT_EQ(listed, expected) << c.uses;
+    }
 }
 
 TEST(OutputSrcs, NamesWithBlanksStayBetweenTheQuotes) {

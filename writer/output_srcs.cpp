@@ -3,8 +3,12 @@
 #include "writer/line_parts.hpp"
 #include "writer/writer.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <vector>
 
 namespace {
 
@@ -47,10 +51,53 @@ bool module_source_seen(const rmodtab_row* rmod1, int k, const srctab_row* def) 
     return false;
 }
 
+// The names of the defining sources met so far in one source's module list, as a hash set,
+// for the long lists where looking back over every earlier entry would cost the square of
+// the list. Short lists look back; both give the same answer. The slots are kept from row to
+// row and cleared only where a long list used them.
+struct seen_names {
+    static constexpr int look_back_max = 16;
+    std::vector<const char*> slots;
+    std::size_t mask = 0;
+    bool active = false;
+
+    // Prepares for a list of count entries.
+    void start(int count) {
+        active = false;
+        if (count <= look_back_max) return;
+        std::size_t size = 64;
+        while (size < 2 * static_cast<std::size_t>(count)) size <<= 1;
+        try {
+            if (slots.size() < size) slots.resize(size);
+        } catch (const std::bad_alloc&) {
+            return; // looking back gives the same answer, only slower
+        }
+        std::fill(slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(size), nullptr);
+        mask = size - 1;
+        active = true;
+    }
+
+    // Whether an earlier entry had a defining source of this name; the name counts as met.
+    bool seen(const rmodtab_row* rmod1, int k, const srctab_row* def) {
+        if (!active) return module_source_seen(rmod1, k, def);
+        std::uint32_t h = 2166136261u;
+        for (const char* c = def->name; *c != '\0'; ++c)
+            h = (h ^ static_cast<unsigned char>(*c)) * 16777619u;
+        for (std::size_t at = h & mask;; at = (at + 1) & mask) {
+            if (slots[at] == nullptr) {
+                slots[at] = def->name;
+                return false;
+            }
+            if (std::strcmp(slots[at], def->name) == 0) return true;
+        }
+    }
+};
+
 
 // Writes the dependency rule of one source: target, source, includes, module objects.
 // Returns the lines written, or -1.
-int output_dependency(std::FILE* fp, const srctab_row& row, const char* obj, const char* src) {
+int output_dependency(std::FILE* fp, const srctab_row& row, const char* obj, const char* src,
+                      seen_names& seen) {
     dep_line dep;
     dep.len = std::snprintf(dep.text, sizeof dep.text, "%s : %s", obj, src);
     int count = 0;
@@ -61,11 +108,12 @@ int output_dependency(std::FILE* fp, const srctab_row& row, const char* obj, con
         if (lines < 0) return -1;
         count += lines;
     }
+    seen.start(row.rmod_cnt);
     for (int k = 0; k < row.rmod_cnt; ++k) {
         // A compiler-provided module has no defining source and needs no prerequisite.
         const srctab_row* def = row.rmod1[k].module->source;
         if (def == nullptr) continue;
-        if (module_source_seen(row.rmod1, k, def)) continue;
+        if (seen.seen(row.rmod1, k, def)) continue;
         if (output_edit_obj(edited, edit_prereq_limit, def->name) < 0) return -1;
         int lines = add_prereq(fp, dep, edited);
         if (lines < 0) return -1;
@@ -147,6 +195,7 @@ int output_srcs(int flavour, std::FILE* fp, const srctab_row* srctab, int src) {
     int count = 0;
     char obj[edit_limit];
     char edited_src[edit_limit];
+    seen_names seen;
     for (int i = 0; i < src; ++i) {
         const srctab_row& row = srctab[i];
         count += output_newline(fp);
@@ -161,7 +210,7 @@ int output_srcs(int flavour, std::FILE* fp, const srctab_row* srctab, int src) {
             print_diag(1, "buf size over flow", "output_srcs");
             return -1;
         }
-        int lines = output_dependency(fp, row, obj, edited_src);
+        int lines = output_dependency(fp, row, obj, edited_src, seen);
         if (lines < 0) return -1;
         count += lines;
         if (output_compile(flavour, fp, row, obj, edited_src) < 0) return -1;
