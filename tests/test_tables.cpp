@@ -1,4 +1,5 @@
 // The project tables: find-or-add order, overflow at capacity, links and references.
+#include "tables/table_index.hpp"
 #include "tables/tables.hpp"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -268,6 +270,144 @@ TEST_F(TablesTest, OverlongNamesAreCutToTheirField) {
     EXPECT_EQ(build_inctab(0, nullptr, p, 1, 0, longname), e);
     modtab_row* m = build_modtab("use", p, longname, nullptr);
     EXPECT_EQ(std::string(m->name), longname.substr(0, mod_name_size - 1));
+}
+
+// The tables with their operations run with and without the lookup index; both must give the
+// same rows, results and reports.
+struct indexed_run {
+    std::vector<srctab_row> srcs = std::vector<srctab_row>(8);
+    std::vector<inctab_row> incs = std::vector<inctab_row>(64);
+    std::vector<refinctab_row> rincs = std::vector<refinctab_row>(64);
+    std::vector<modtab_row> mods = std::vector<modtab_row>(64);
+    std::vector<rmodtab_row> rmods = std::vector<rmodtab_row>(64);
+    project p;
+    table_index index;
+    std::string log;
+
+    explicit indexed_run(bool with_index) {
+        p.srctab = srcs.data();
+        p.inctab = incs.data();
+        p.refinctab = rincs.data();
+        p.modtab = mods.data();
+        p.rmodtab = rmods.data();
+        for (int i = 0; i < 8; ++i) srcs[i].no = i + 1;
+        if (with_index) {
+            EXPECT_TRUE(table_index_open(index, p));
+            p.index = &index;
+        }
+    }
+    int at(const inctab_row* r) const { return r ? int(r - incs.data()) : -1; }
+    int at(const modtab_row* r) const { return r ? int(r - mods.data()) : -1; }
+    int at(const refinctab_row* r) const { return r ? int(r - rincs.data()) : -1; }
+    int at(const rmodtab_row* r) const { return r ? int(r - rmods.data()) : -1; }
+    inctab_row* inc_row(int i) { return i < 0 ? nullptr : &incs[i]; }
+
+    // Kinds: i include entry, u use, m module definition, r include reference (the entry by
+    // key, as the scan does), x module reference; references are recorded in the source row.
+    struct op {
+        char kind;
+        int nest, parent, inctype, incdir, source;
+        const char* name;
+    };
+    void apply(const op& o) {
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        srctab_row* s = &srcs[o.source];
+        if (o.kind == 'i') {
+            log += std::to_string(at(build_inctab(o.nest, inc_row(o.parent), p, o.inctype,
+                                                  o.incdir, o.name)));
+        } else if (o.kind == 'u' || o.kind == 'm') {
+            log += std::to_string(at(build_modtab(o.kind == 'u' ? "use" : "module", p, o.name, s)));
+        } else if (o.kind == 'r') {
+            inctab_row* e = build_inctab(o.nest, inc_row(o.parent), p, o.inctype, o.incdir, o.name);
+            int before = p.rinc;
+            refinctab_row* r = e ? build_refinctab(e, p, s) : nullptr;
+            if (r && p.rinc != before) {
+                if (!s->rinc1) s->rinc1 = r;
+                ++s->rinc_cnt;
+            }
+            log += std::to_string(at(r));
+        } else {
+            modtab_row* m = build_modtab("use", p, o.name, s);
+            int before = p.rmod;
+            rmodtab_row* r = m ? build_rmodtab(m, p, s) : nullptr;
+            if (r && p.rmod != before) {
+                if (!s->rmod1) s->rmod1 = r;
+                ++s->rmod_cnt;
+            }
+            log += std::to_string(at(r));
+        }
+        log += " " + testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    }
+    std::string tables() const {
+        std::string t;
+        for (int i = 0; i < p.inc; ++i)
+            t += std::to_string(incs[i].no) + incs[i].name + std::to_string(incs[i].inctype) +
+                 std::to_string(incs[i].incdir_no) + "p" + std::to_string(at(incs[i].parent)) +
+                 "c" + std::to_string(at(incs[i].child)) + "n" + std::to_string(at(incs[i].next)) +
+                 ";";
+        for (int i = 0; i < p.mod; ++i)
+            t += std::to_string(mods[i].no) + mods[i].name +
+                 std::to_string(mods[i].source ? mods[i].source->no : 0) + ";";
+        for (int i = 0; i < p.rinc; ++i)
+            t += std::to_string(at(rincs[i].include)) + ">" + std::to_string(rincs[i].source->no) + ";";
+        for (int i = 0; i < p.rmod; ++i)
+            t += std::to_string(at(rmods[i].module)) + ">" + std::to_string(rmods[i].source->no) + ";";
+        for (const srctab_row& s : srcs)
+            t += std::to_string(at(s.rinc1)) + "/" + std::to_string(s.rinc_cnt) + "," +
+                 std::to_string(at(s.rmod1)) + "/" + std::to_string(s.rmod_cnt) + ";";
+        return t;
+    }
+};
+
+TEST_F(TablesTest, IndexGivesTheSameTablesAndReportsAsTheRowSearch) {
+    using op = indexed_run::op;
+    const std::vector<op> script = {
+        {'i', 0, -1, 1, 0, 0, "a.inc"},   {'i', 0, -1, 1, 1, 0, "a.inc"},
+        {'i', 0, -1, -1, 0, 0, "a.inc"},  {'i', 0, -1, 1, 0, 0, "A.inc"},
+        {'i', 1, 0, 1, 0, 0, "k1.inc"},   {'i', 1, 0, 1, 0, 0, "k2.inc"},
+        {'i', 1, 4, 1, 0, 0, "g1.inc"},   {'i', 1, 0, 1, 0, 0, "k3.inc"},
+        {'i', 1, 3, 1, 0, 0, "k2.inc"},   {'i', 1, 0, 1, 0, 0, "k4.inc"},
+        {'u', 0, -1, 0, 0, 0, "Geom"},    {'m', 0, -1, 0, 0, 1, "GEOM"},
+        {'m', 0, -1, 0, 0, 2, "geom"},    {'u', 0, -1, 0, 0, 0, "gEoM"},
+        {'m', 0, -1, 0, 0, 0, "other"},   {'u', 0, -1, 0, 0, 0, "iso_c_binding"},
+        {'r', 0, -1, 1, 0, 0, "a.inc"},   {'r', 1, 0, 1, 0, 0, "k1.inc"},
+        {'r', 0, -1, 1, 0, 0, "a.inc"},   {'x', 0, -1, 0, 0, 0, "GEOM"},
+        {'x', 0, -1, 0, 0, 0, "geom"},    {'x', 0, -1, 0, 0, 0, "other"},
+        {'r', 0, -1, 1, 0, 1, "k1.inc"},  {'r', 0, -1, 1, 0, 1, "a.inc"},
+        {'r', 0, -1, 1, 0, 1, "k1.inc"},  {'x', 0, -1, 0, 0, 1, "other"},
+        {'x', 0, -1, 0, 0, 1, "Geom"},    {'x', 0, -1, 0, 0, 1, "OTHER"},
+        {'r', 0, -1, 1, 0, 2, "new.inc"}, {'x', 0, -1, 0, 0, 2, "fresh"},
+        {'r', 0, -1, 1, 0, 2, "new.inc"}, {'x', 0, -1, 0, 0, 2, "FRESH"},
+        {'i', 0, -1, 1, 0, 2, "x1.inc"},  {'i', 0, -1, 1, 0, 2, "x2.inc"},
+        {'u', 0, -1, 0, 0, 2, "y1"},      {'u', 0, -1, 0, 0, 2, "y2"},
+    };
+    // Full capacities, then capacities the script overflows at its end.
+    for (int capacity : {64, 11, 5}) {
+        mxinc = mxrinc = mxmod = mxrmod = capacity;
+        indexed_run plain(false), fast(true);
+        for (const op& o : script) {
+            plain.apply(o);
+            fast.apply(o);
+        }
+        EXPECT_EQ(fast.log, plain.log) << capacity;
+        EXPECT_EQ(fast.tables(), plain.tables()) << capacity;
+        EXPECT_EQ(plain.log.find("overflow") != std::string::npos, capacity != 64) << capacity;
+    }
+}
+
+TEST_F(TablesTest, IndexLinksManyChildrenInOrder) {
+    mxinc = 64;
+    indexed_run plain(false), fast(true);
+    for (indexed_run* r : {&plain, &fast}) {
+        inctab_row* top = build_inctab(0, nullptr, r->p, 1, 0, "top.inc");
+        for (int k = 0; k < 40; ++k) {
+            std::string name = "k" + std::to_string(k) + ".inc";
+            inctab_row* parent = k % 5 == 4 ? &r->incs[k] : top; // now and then a grandchild
+            build_inctab(1, parent, r->p, 1, 0, name);
+        }
+    }
+    EXPECT_EQ(fast.tables(), plain.tables());
 }
 
 TEST(CompilerModules, AreKnownIgnoringCase) {
