@@ -7,6 +7,7 @@
   timing.py report SIZE=FILE.json ...             prints the medians, the ratios and the growth
 """
 import json
+import resource
 import statistics
 import subprocess
 import sys
@@ -19,27 +20,43 @@ def time_commands(out, runs, pairs):
         name, command = pair.split("=", 1)
         subprocess.run(["sh", "-c", command], check=True)  # warm-up
         times = []
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
         for _ in range(runs):
             start = time.perf_counter()
             subprocess.run(["sh", "-c", command], check=True)
             times.append(time.perf_counter() - start)
-        results.append({"command": name, "times": times})
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        results.append({"command": name, "times": times,
+                        "user": (after.ru_utime - before.ru_utime) / runs,
+                        "system": (after.ru_stime - before.ru_stime) / runs})
     with open(out, "w") as f:
         json.dump({"results": results}, f)
 
 
 def medians(path):
+    """Median wall time and mean processor time (user + system) of every command."""
     with open(path) as f:
         data = json.load(f)
-    return {r["command"]: statistics.median(r["times"]) for r in data["results"]}
+    wall = {r["command"]: statistics.median(r["times"]) for r in data["results"]}
+    cpu = {r["command"]: r.get("user", 0) + r.get("system", 0) for r in data["results"]}
+    return wall, cpu
 
 
 def report(pairs):
-    sizes = []
+    walls, cpus = [], []
     for pair in pairs:
         size, path = pair.split("=", 1)
-        sizes.append((int(size), medians(path)))
+        wall, cpu = medians(path)
+        walls.append((int(size), wall))
+        cpus.append((int(size), cpu))
+    table("wall-clock time, median", walls)
+    table("processor time (user + system), mean", cpus)
+
+
+def table(title, sizes):
     tools = ["zelkov", "makedepf90", "cat"]
+    print()
+    print(title)
     print()
     print("| sources | " + " | ".join(tools) + " | makedepf90 / zelkov | zelkov / cat |")
     print("|---|" + "---|" * (len(tools) + 2))
@@ -51,7 +68,7 @@ def report(pairs):
     print()
     for (s1, m1), (s2, m2) in zip(sizes, sizes[1:]):
         for t in tools:
-            if t in m1 and t in m2:
+            if t in m1 and t in m2 and m1[t] > 0:
                 print(f"growth {s1:,} -> {s2:,} sources ({s2 / s1:g}x the files): "
                       f"{t} {m2[t] / m1[t]:.2f}x the time")
 
