@@ -84,12 +84,14 @@ bool table_index_open(table_index& x, const project& p) {
               take(x.mod_next, mod_cap, false) && take(x.mod_hash, mod_cap, false) &&
               take(x.mod_last_ref, mod_cap, false);
     if (!ok) return false;
+    x.inc_capacity = static_cast<int>(inc_cap);
+    x.mod_capacity = static_cast<int>(mod_cap);
     x.inc_indexed = x.mod_indexed = x.rinc_indexed = x.rmod_indexed = 0;
-    table_index_sync(x, p);
-    return true;
+    return table_index_sync(x, p);
 }
 
-void table_index_sync(table_index& x, const project& p) {
+bool table_index_sync(table_index& x, const project& p) {
+    if (p.inc > x.inc_capacity || p.mod > x.mod_capacity) return false;
     if (p.inc < x.inc_indexed || p.rinc < x.rinc_indexed) {
         std::memset(x.inc_head.get(), 0, (x.inc_mask + std::size_t{1}) * sizeof(int));
         x.inc_indexed = x.rinc_indexed = 0;
@@ -119,4 +121,5 @@ void table_index_sync(table_index& x, const project& p) {
         int at = row_of(ref.module, p);
         if (at >= 0 && at < p.mod) x.mod_last_ref[at] = &ref;
     }
+    return true;
 }

@@ -40,6 +40,8 @@ struct table_index {
 
     int rinc_indexed = 0;                     // references entered into the markers
     int rmod_indexed = 0;
+    int inc_capacity = 0;                     // rows the per-row arrays hold
+    int mod_capacity = 0;
 };
 
 // Takes the index storage for the capacities mxinc and mxmod and enters the rows and
@@ -49,8 +51,9 @@ bool table_index_open(table_index& x, const project& p);
 
 // Brings the index up to the rows and references in p (new rows are entered in table
 // order; tables that were emptied start it afresh). The table operations call it first, so
-// rows added behind the index's back are found all the same.
-void table_index_sync(table_index& x, const project& p);
+// rows added behind the index's back are found all the same. False when the tables hold more
+// rows than the index was taken for: the operations then search row by row.
+bool table_index_sync(table_index& x, const project& p);
 
 // Hash of a module name with ASCII letters folded to upper case, as modules compare.
 std::uint32_t module_key_hash(std::string_view name);

@@ -38,6 +38,12 @@ bool same_name_ignoring_case(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The index of p brought up to date, or null when there is none or the tables outgrew it.
+table_index* usable_index(const project& p) {
+    if (p.index == nullptr || !table_index_sync(*p.index, p)) return nullptr;
+    return p.index;
+}
+
 // The source's own reference to target among its count consecutive rows from first.
 template <class Ref, class Target>
 Ref* search_references(Ref* first, int count, const Target* target) {
@@ -63,7 +69,6 @@ template <class Ref> Ref* own_reference(Ref* last, Ref* first, int count) {
 // The first row of the include table with this key, through the index; null when none.
 inctab_row* find_include(table_index& x, const project& p, int inctype, int incdir_no,
                          std::string_view name) {
-    table_index_sync(x, p);
     const std::uint32_t h = include_key_hash(name, inctype, incdir_no);
     for (int at = x.inc_head[h & x.inc_mask]; at != 0; at = x.inc_next[at - 1]) {
         inctab_row& row = p.inctab[at - 1];
@@ -94,7 +99,6 @@ void link_indexed(table_index& x, const project& p, int nest, inctab_row* parent
 
 // The first module row whose name equals name ignoring ASCII letter case.
 modtab_row* find_module(table_index& x, const project& p, std::string_view name) {
-    table_index_sync(x, p);
     const std::uint32_t h = module_key_hash(name);
     for (int at = x.mod_head[h & x.mod_mask]; at != 0; at = x.mod_next[at - 1]) {
         modtab_row& row = p.modtab[at - 1];
@@ -108,8 +112,9 @@ modtab_row* find_module(table_index& x, const project& p, std::string_view name)
 inctab_row* build_inctab(int nest, inctab_row* parent, project& p, int inctype, int incdir_no,
                          std::string_view name) {
     name = fit(name, inc_name_size);
-    if (p.index != nullptr) {
-        if (inctab_row* row = find_include(*p.index, p, inctype, incdir_no, name)) return row;
+    table_index* x = usable_index(p);
+    if (x != nullptr) {
+        if (inctab_row* row = find_include(*x, p, inctype, incdir_no, name)) return row;
     } else {
         for (int i = 0; i < p.inc; ++i) {
             inctab_row& row = p.inctab[i];
@@ -132,8 +137,8 @@ inctab_row* build_inctab(int nest, inctab_row* parent, project& p, int inctype, 
     entry.child = nullptr;
     store(entry.name, name);
     ++p.inc;
-    if (p.index != nullptr)
-        link_indexed(*p.index, p, nest, parent, &entry);
+    if (x != nullptr && p.inc <= x->inc_capacity)
+        link_indexed(*x, p, nest, parent, &entry);
     else
         build_inctab_link(nest, parent, &entry);
     return &entry;
@@ -159,8 +164,8 @@ modtab_row* build_modtab(std::string_view kind, project& p, std::string_view nam
     name = fit(name, mod_name_size);
     bool use = kind == "use";
     modtab_row* found = nullptr;
-    if (p.index != nullptr) {
-        found = find_module(*p.index, p, name);
+    if (table_index* x = usable_index(p)) {
+        found = find_module(*x, p, name);
     } else {
         for (int i = 0; i < p.mod && found == nullptr; ++i)
             if (same_name_ignoring_case(name, p.modtab[i].name)) found = &p.modtab[i];
@@ -187,16 +192,15 @@ modtab_row* build_modtab(std::string_view kind, project& p, std::string_view nam
     entry.source = use ? nullptr : source;
     store(entry.name, name);
     ++p.mod;
-    if (p.index != nullptr) table_index_sync(*p.index, p);
+    usable_index(p); // enters the new row
     return &entry;
 }
 
 refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source) {
     // A source's references are consecutive rows, so only its own rows are searched; with
     // the index, only the entry's last reference can be the source's.
-    if (p.index != nullptr) {
-        table_index& x = *p.index;
-        table_index_sync(x, p);
+    if (table_index* index = usable_index(p)) {
+        table_index& x = *index;
         const int at = static_cast<int>(entry - p.inctab);
         if (at >= 0 && at < x.inc_indexed) {
             if (refinctab_row* ref = own_reference(x.inc_last_ref[at], source->rinc1,
@@ -218,14 +222,13 @@ refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source
     ref.include = entry;
     ref.source = source;
     ++p.rinc;
-    if (p.index != nullptr) table_index_sync(*p.index, p);
+    usable_index(p); // enters the new reference
     return &ref;
 }
 
 rmodtab_row* build_rmodtab(modtab_row* module, project& p, srctab_row* source) {
-    if (p.index != nullptr) {
-        table_index& x = *p.index;
-        table_index_sync(x, p);
+    if (table_index* index = usable_index(p)) {
+        table_index& x = *index;
         const int at = static_cast<int>(module - p.modtab);
         if (at >= 0 && at < x.mod_indexed) {
             if (rmodtab_row* ref = own_reference(x.mod_last_ref[at], source->rmod1,
@@ -247,7 +250,7 @@ rmodtab_row* build_rmodtab(modtab_row* module, project& p, srctab_row* source) {
     ref.module = module;
     ref.source = source;
     ++p.rmod;
-    if (p.index != nullptr) table_index_sync(*p.index, p);
+    usable_index(p); // enters the new reference
     return &ref;
 }
 

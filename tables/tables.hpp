@@ -46,7 +46,8 @@ struct inctab_row {
     int no;
     int inctype;
     int incdir_no;
-    int flg_ref;         // read for the source now being processed
+    int flg_ref;         // read for the source now being processed: the scan stores its
+                         // per-source generation here, so a new source clears all at once
     inctab_row* parent;  // where the entry was first met; null for a source file
     inctab_row* next;
     inctab_row* child;

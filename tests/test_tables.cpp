@@ -410,6 +410,21 @@ TEST_F(TablesTest, IndexLinksManyChildrenInOrder) {
     EXPECT_EQ(fast.tables(), plain.tables());
 }
 
+TEST_F(TablesTest, TablesThatOutgrowTheirIndexAreSearchedRowByRow) {
+    mxinc = mxmod = 4; // the index is taken for these capacities
+    indexed_run plain(false), fast(true);
+    mxinc = mxmod = 12;
+    for (indexed_run* r : {&plain, &fast}) {
+        for (int k = 0; k < 10; ++k) {
+            std::string name = "n" + std::to_string(k % 7);
+            build_inctab(0, nullptr, r->p, 1, 0, name);
+            build_modtab(k % 2 ? "use" : "module", r->p, name, &r->srcs[0]);
+        }
+    }
+    EXPECT_EQ(fast.p.inc, 7);
+    EXPECT_EQ(fast.tables(), plain.tables());
+}
+
 TEST(CompilerModules, AreKnownIgnoringCase) {
     struct Case {
         const char* name;
