@@ -572,6 +572,25 @@ TEST(Scan, IncludeChainBeyondTheOpenFileLimitEndsInTheOpenError) {
     EXPECT_EQ(r.err, "#ERROR#  source file open error\n");
 }
 
+TEST(Scan, IncludeChainAsDeepAsTheOpenFileLimitAllows) {
+    capacities keep;
+    file_limit limit;
+    // Every level holds its file open: go as deep as the hard limit lets this process.
+    const rlim_t hard = limit.saved.rlim_max;
+    const int n = hard == RLIM_INFINITY || hard > 100064 ? 100000 : int(hard) - 64;
+    ASSERT_GT(n, 1000);
+    ASSERT_TRUE(limit.set(rlim_t(n) + 64));
+    tree t;
+    write_chain(t, n);
+    mxinc = n;
+    mxrinc = n;
+    scan_run r;
+    r.source(t.dir(), "a.f");
+    ASSERT_EQ(r.go(), 0) << r.out.substr(0, 300);
+    EXPECT_EQ(r.p.inc, n);
+    EXPECT_EQ(r.srctab[0].incline_cnt, 2 * n - 1);
+}
+
 TEST(Scan, IncludeChainOfOneHundredThousandLevels) {
     capacities keep;
     file_limit limit;
