@@ -17,11 +17,13 @@ cmake --build "$build" --target "${targets[@]}" -j2
 mkdir -p "$build/artifacts" "$build/fuzz-logs"
 
 run_one() {
-    local t=$1 dict=()
+    local t=$1 extra=()
     mkdir -p "$build/corpus/$t"
-    [[ -f "$root/fuzz/$t.dict" ]] && dict=(-dict="$root/fuzz/$t.dict")
+    [[ -f "$root/fuzz/$t.dict" ]] && extra+=(-dict="$root/fuzz/$t.dict")
+    # A whole run needs inputs of some size (long lines, many statements) from the start.
+    [[ $t == fuzz_run ]] && extra+=(-max_len=4096 -len_control=0)
     "$build/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -close_fd_mask=3 -print_final_stats=1 "${dict[@]}" \
+        -close_fd_mask=3 -print_final_stats=1 "${extra[@]}" \
         -artifact_prefix="$build/artifacts/$t-" "$build/corpus/$t" "$root/fuzz/corpus/$t" \
         >"$build/fuzz-logs/$t.log" 2>&1
 }
