@@ -3,10 +3,15 @@
 #include "driver/diag.hpp"
 #include "driver/driver.hpp"
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
+    // A reader that went away is a write error to report, not a reason to die silently.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     // A makefile has many lines: write it through one large buffer, never line by line.
     static char outbuf[1 << 16];
     std::setvbuf(stdout, outbuf, _IOFBF, sizeof outbuf);

@@ -346,3 +346,44 @@ TEST_F(E2eTest, ScanReportsReachBothStreams) {
 }
 
 } // namespace
+
+#ifndef _WIN32
+namespace {
+
+// Runs zelkov in dir with its standard output on a pipe that nobody reads any more.
+run_result run_into_closed_pipe(const std::string& dir, const std::vector<std::string>& args) {
+    run_result r;
+    int fds[2];
+    if (pipe(fds) != 0) return r;
+    close(fds[0]);
+    std::FILE* err = std::tmpfile();
+    const std::string bin = zelkov_bin();
+    std::vector<char*> argv{const_cast<char*>(bin.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        dup2(fds[1], 1);
+        dup2(fileno(err), 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.err = run_binary_detail::read_all(err);
+    std::fclose(err);
+    return r;
+}
+
+TEST_F(E2eTest, MakefileIntoAClosedPipeIsAFailure) {
+    dir.write("a.f", program_f);
+    run_result r = run_into_closed_pipe(dir.str(), {"a.f"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "#ERROR#  output error\n");
+}
+
+} // namespace
+#endif
