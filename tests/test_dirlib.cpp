@@ -194,13 +194,19 @@ TEST_F(DirlibTest, PatternsListDirectoriesDotNamesAndTheDirectoriesOwnEntries) {
     fs::create_directory(dir / "inc");
     touch(dir / "x.f");
     touch(dir / ".hidden.f");
-    fs::create_symlink("nowhere", dir / "dangling");
+#ifndef _WIN32
+    fs::create_symlink("nowhere", dir / "dangling"); // neither file nor directory
+#endif
     struct {
         std::string pattern;
         std::vector<std::pair<std::string, int>> expect;
     } cases[] = {
         {at(""),
-         {{".", 1}, {"..", 1}, {".hidden.f", 0}, {"dangling", 999}, {"inc", 1}, {"x.f", 0}}},
+         {{".", 1}, {"..", 1}, {".hidden.f", 0},
+#ifndef _WIN32
+          {"dangling", 999},
+#endif
+          {"inc", 1}, {"x.f", 0}}},
         {at("I?C"), {{"inc", 1}}},
         {at("*.F"), {{".hidden.f", 0}, {"x.f", 0}}},
         {at(".*"), {{".", 1}, {"..", 1}, {".hidden.f", 0}}},
@@ -310,6 +316,7 @@ TEST(DirlibSetPath, PatternSplitsAtTheLastSeparatorOrColon) {
     }
 }
 
+#ifndef _WIN32 // the POSIX layer's own matching; on Windows the system search decides
 TEST(DirlibSearch, WildcardsMatchLikeTheWindowsSearch) {
     struct {
         const char* pattern;
@@ -323,6 +330,7 @@ TEST(DirlibSearch, WildcardsMatchLikeTheWindowsSearch) {
     for (const auto& c : cases)
         EXPECT_EQ(search_match(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
 }
+#endif
 
 TEST_F(DirlibTest, PatternWithoutSeparatorSearchesTheCurrentDirectory) {
     touch(dir / "here.f");
