@@ -41,8 +41,15 @@ int remove_file(const char* path) {
 char* current_directory(char* buf, std::size_t size) {
     return _getcwd(buf, static_cast<int>(std::min<std::size_t>(size, INT_MAX)));
 }
+bool is_directory(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 // Replacing is one step of the system, so the old target is never gone before the new one is.
+// Replacing never involves a directory, as the system documents; asked without the flag, a
+// system that would let a directory replace a file (wine does) keeps the file.
 bool rename_file(const char* from, const char* to, bool replace) {
+    if (replace && (is_directory(from) || is_directory(to))) replace = false;
     return MoveFileExA(from, to, replace ? MOVEFILE_REPLACE_EXISTING : 0) != 0;
 }
 #else

@@ -119,7 +119,14 @@ TEST(DirlibHandles, ReadingOrClosingAClosedSlotIsReported) {
 
 TEST_F(DirlibTest, ListIsSortedIgnoringCaseThenByBytesAndEndsSilentlyOnce) {
     fs::create_directory(dir / "sub");
-    for (const char* n : {"B.f", "a.f", "C.f", "_x.f", "A.f", "b.txt", "a.F90"})
+#ifdef _WIN32 // names equal but for letter case are one file there
+    const char* const created[] = {"B.f", "a.f", "C.f", "_x.f", "b.txt", "a.F90"};
+    const char* const listed[] = {"_x.f", "a.f", "B.f", "C.f"};
+#else
+    const char* const created[] = {"B.f", "a.f", "C.f", "_x.f", "A.f", "b.txt", "a.F90"};
+    const char* const listed[] = {"_x.f", "A.f", "a.f", "B.f", "C.f"};
+#endif
+    for (const char* n : created)
         touch(dir / "sub" / n);
     // A backslash separates directories here too, and the directory part keeps it.
     std::string pattern = at("sub") + "\\*.f  ";
@@ -131,7 +138,7 @@ TEST_F(DirlibTest, ListIsSortedIgnoringCaseThenByBytesAndEndsSilentlyOnce) {
     EXPECT_EQ(dirlen, static_cast<int>(at("sub").size() + 1));
 
     char name[16];
-    for (const char* expect : {"_x.f", "A.f", "a.f", "B.f", "C.f"}) {
+    for (const char* expect : listed) {
         rddir(ierror, 0, 16, itype, namelen, name);
         EXPECT_EQ(std::string(name, 16), pad(expect, 16));
         EXPECT_EQ(ierror, 0);
@@ -154,6 +161,7 @@ TEST_F(DirlibTest, ListIsSortedIgnoringCaseThenByBytesAndEndsSilentlyOnce) {
     EXPECT_EQ(ierror, 0);
 }
 
+#ifndef _WIN32 // names equal but for letter case are one file on Windows
 TEST_F(DirlibTest, NamesEqualIgnoringCaseComeInByteOrderWhateverTheDirectoryOrder) {
     const std::vector<std::string> created[] = {{"ab.f", "AB.f", "aB.f", "Ab.f"},
                                                 {"Ab.f", "aB.f", "AB.f", "ab.f"}};
@@ -168,6 +176,7 @@ TEST_F(DirlibTest, NamesEqualIgnoringCaseComeInByteOrderWhateverTheDirectoryOrde
         EXPECT_EQ(got, (std::vector<std::string>{".", "..", "AB.f", "Ab.f", "aB.f", "ab.f"}));
     }
 }
+#endif
 
 TEST_F(DirlibTest, OpeningTwiceLeavesTheFirstListIntact) {
     touch(dir / "one.f");
