@@ -2,9 +2,10 @@
 # g++-mingw-w64-i686-posix). The -posix thread model, because the default one lacks
 # std::mutex in GCC 12. Usage: cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake ...
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(ZELKOV_MINGW_TRIPLE i686-w64-mingw32)
+if(NOT ZELKOV_MINGW_TRIPLE)
+  set(CMAKE_SYSTEM_PROCESSOR i686)
+  set(ZELKOV_MINGW_TRIPLE i686-w64-mingw32)
+endif()
 set(CMAKE_C_COMPILER ${ZELKOV_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${ZELKOV_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${ZELKOV_MINGW_TRIPLE}-windres)

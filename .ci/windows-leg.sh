@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# CI, Windows leg: zelkov.exe for 32-bit Windows, cross-built with mingw-w64, and the whole
+# unit and end-to-end suite run under wine by CTest. Installs what it needs (as root, with
+# apt) and fails, never skips, when the leg cannot run.
+#   .ci/windows-leg.sh [build-dir]     (default: build-win)
+# ZELKOV_WINDOWS_TOOLCHAIN picks another toolchain file, e.g. cmake/mingw-w64-x86_64.cmake
+# on a machine whose kernel runs no 32-bit x86 code.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+fail() {
+    echo "WINDOWS LEG FAILED: $*" >&2
+    exit 1
+}
+
+toolchain=${ZELKOV_WINDOWS_TOOLCHAIN:-cmake/mingw-w64-i686.cmake}
+build=$(realpath -m "${1:-build-win}")
+case "$toolchain" in
+*x86_64*) packages=(g++-mingw-w64-x86-64-posix wine wine64) ;;
+*) packages=(g++-mingw-w64-i686-posix wine wine64 wine32:i386) ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+        missing+=("$p")
+done
+if ((${#missing[@]} > 0)); then
+    echo "windows leg: installing ${missing[*]}"
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    { "${sudo[@]}" dpkg --add-architecture i386 &&
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get update -q &&
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"; } ||
+        fail "could not install ${missing[*]}"
+fi
+
+configure=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
+[ ! -f "$build/CMakeCache.txt" ] || configure=() # the toolchain is taken once, at the start
+cmake -S . -B "$build" "${configure[@]}" || fail "configure"
+cmake --build "$build" -j2 || fail "build"
+
+# One self-contained program: nothing but the system's own DLLs.
+exe="$build/zelkov.exe"
+objdump=$(sed -n 's/^CMAKE_OBJDUMP:[A-Z]*=//p' "$build/CMakeCache.txt")
+dlls=$("$objdump" -p "$exe" | sed -n 's/^\tDLL Name: //p' | sort | tr '\n' ' ')
+[ "$dlls" = "KERNEL32.dll msvcrt.dll " ] || fail "zelkov.exe needs DLLs beyond the system's: $dlls"
+
+# The build's own wine prefix, and one wine server for the whole run with the services booted
+# (otherwise every test waits for them to let go of its output).
+wine=$(sed -n 's/^ZELKOV_WINE:[A-Z]*=//p' "$build/CMakeCache.txt")
+[ -n "$wine" ] || fail "no wine configured in $build"
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+if [[ "$toolchain" != *x86_64* ]] && ! "$wine" --version >/dev/null 2>&1; then
+    fail "$wine does not start: this machine runs no 32-bit x86 programs, or wine32 is broken"
+fi
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+if [ ! -d "$WINEPREFIX" ]; then
+    "$wine" wineboot -i >/dev/null 2>&1 || fail "wineboot -i could not create $WINEPREFIX"
+    wineserver -w # the server that created it ends first
+fi
+wineserver -p || fail "no wine server for $WINEPREFIX"
+"$wine" wineboot >/dev/null 2>&1 || fail "wine could not boot its services"
+
+# The program must really run: a wine that starts nothing and ends with status 0 is no pass.
+usage=$("$build/wine-run.sh" "$exe" -? 2>&1 >/dev/null) || true
+grep -q 'Usage:' <<<"$usage" || fail "zelkov.exe did not run under wine: ${usage:-no output}"
+
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j2 || fail "tests under wine"
