@@ -7,6 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef __MINGW32__
+// The tool expands * and ? itself, in its own order: the C runtime must leave them alone.
+int _dowildcard = 0;
+#endif
+
 int main(int argc, char** argv) {
 #ifdef SIGPIPE
     // A reader that went away is a write error to report, not a reason to die silently.
