@@ -58,8 +58,9 @@ Ref* search_references(Ref* first, int count, const Target* target) {
     return nullptr;
 }
 
-// The entry's last reference when it lies among the source's own rows. Sources are handled
-// one after another, so an entry the source refers to has its latest reference there.
+// The entry's last reference when it lies among the source's own rows. A source's references
+// are consecutive and sources are handled one after another, so an entry the source refers
+// to has its latest reference there; without the index the source's rows are searched.
 template <class Ref> Ref* own_reference(Ref* last, Ref* first, int count) {
     if (last == nullptr || first == nullptr) return nullptr;
     if (last < first || last >= first + count) return nullptr;
@@ -197,21 +198,13 @@ modtab_row* build_modtab(std::string_view kind, project& p, std::string_view nam
 }
 
 refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source) {
-    // A source's references are consecutive rows, so only its own rows are searched; with
-    // the index, only the entry's last reference can be the source's.
-    if (table_index* index = usable_index(p)) {
-        table_index& x = *index;
-        const int at = static_cast<int>(entry - p.inctab);
-        if (at >= 0 && at < x.inc_indexed) {
-            if (refinctab_row* ref = own_reference(x.inc_last_ref[at], source->rinc1,
-                                                   source->rinc_cnt))
-                return ref;
-        } else if (refinctab_row* ref = search_references(source->rinc1, source->rinc_cnt, entry)) {
-            return ref;
-        }
-    } else if (refinctab_row* ref = search_references(source->rinc1, source->rinc_cnt, entry)) {
+    const table_index* x = usable_index(p);
+    const int at = static_cast<int>(entry - p.inctab);
+    if (refinctab_row* ref =
+            x != nullptr && at >= 0 && at < x->inc_indexed
+                ? own_reference(x->inc_last_ref[at], source->rinc1, source->rinc_cnt)
+                : search_references(source->rinc1, source->rinc_cnt, entry))
         return ref;
-    }
     if (p.rinc >= mxrinc) {
         std::printf("#ERROR#  build_refinctab  rinclude table overflow >=%d\n", mxrinc);
         print_diag(1, "rinclude table overflow", "build_refinctab");
@@ -227,19 +220,13 @@ refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source
 }
 
 rmodtab_row* build_rmodtab(modtab_row* module, project& p, srctab_row* source) {
-    if (table_index* index = usable_index(p)) {
-        table_index& x = *index;
-        const int at = static_cast<int>(module - p.modtab);
-        if (at >= 0 && at < x.mod_indexed) {
-            if (rmodtab_row* ref = own_reference(x.mod_last_ref[at], source->rmod1,
-                                                 source->rmod_cnt))
-                return ref;
-        } else if (rmodtab_row* ref = search_references(source->rmod1, source->rmod_cnt, module)) {
-            return ref;
-        }
-    } else if (rmodtab_row* ref = search_references(source->rmod1, source->rmod_cnt, module)) {
+    const table_index* x = usable_index(p);
+    const int at = static_cast<int>(module - p.modtab);
+    if (rmodtab_row* ref =
+            x != nullptr && at >= 0 && at < x->mod_indexed
+                ? own_reference(x->mod_last_ref[at], source->rmod1, source->rmod_cnt)
+                : search_references(source->rmod1, source->rmod_cnt, module))
         return ref;
-    }
     if (p.rmod >= mxrmod) {
         std::printf("#ERROR#  build_rmodtab  rmodule table overflow >=%d\n", mxrmod);
         print_diag(1, "rmodule table overflow", "build_rmodtab");
