@@ -177,8 +177,10 @@ modtab_row* build_modtab(std::string_view kind, project& p, std::string_view nam
         if (row.source == nullptr) {
             row.source = source;
         } else {
-            // The first definition stays; the scan goes on.
-            std::printf("#ERROR#  build_modtab  module name double defined [%s]\n", row.name);
+            // The first definition stays; the scan goes on. The report names the module as
+            // this definition spells it.
+            std::printf("#ERROR#  build_modtab  module name double defined [%.*s]\n",
+                        static_cast<int>(name.size()), name.data());
             print_diag(1, "module name double defined", "build_modtab");
         }
         return &row;

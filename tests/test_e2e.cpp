@@ -150,7 +150,7 @@ TEST_F(E2eTest, DoubleDefinitionIsReportedButTheMakefileIsWritten) {
     run_result r = run({"a.f", "m1.f", "m2.f"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "#ERROR#  module name double defined\n");
-    EXPECT_NE(r.out.find("#ERROR#  build_modtab  module name double defined [Geom]\n"),
+    EXPECT_NE(r.out.find("#ERROR#  build_modtab  module name double defined [GEOM]\n"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("m2.obj"), std::string::npos) << r.out;

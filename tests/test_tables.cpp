@@ -207,7 +207,7 @@ TEST_F(TablesTest, ModuleNamesIgnoreLetterCaseAndKeepTheFirstSpelling) {
         EXPECT_EQ(m->source, st.entry_source < 0 ? nullptr : &srcs[st.entry_source]) << st.name;
         if (st.double_defined) {
             EXPECT_EQ(out, "#ERROR#  build_modtab  module name double defined [" +
-                               std::string(m->name) + "]\n");
+                               std::string(st.name) + "]\n");
             EXPECT_EQ(err, "#ERROR#  module name double defined\n");
         } else {
             EXPECT_EQ(out, "") << st.name;
