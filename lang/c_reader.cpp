@@ -90,6 +90,7 @@ int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* fl
     bool at_eof = false;
     bool failed = false;
     bool overflow = false;
+    bool continued = false;  // the line before ended a preprocessor line with a backslash
     c_scan st;
 
     bun[0] = '\0';
@@ -124,6 +125,8 @@ int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* fl
         while (col_st < n && is_blank(s[col_st])) ++col_st;
         if (col_st == n) {  // empty or blank line
             have_line = false;
+            // As in the C preprocessor: a continued line that is empty ends the directive.
+            if (continued && !st.in_comment && !st.in_string) break;
             continue;
         }
         int col_ed = n - 1;
@@ -160,8 +163,11 @@ int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* fl
             }
         } else if (st.in_comment || comment_line) {
             have_line = false;
+            if (continued && comment_line) break;  // a continued line holding only a comment
+            continued = false;                     // a comment left open carries the line on
             continue;
         }
+        continued = spliced;
 
         if (col_ed < n - 1) {  // the rest of the line begins the next scan
             s += col_ed + 1;
