@@ -294,6 +294,10 @@ TEST(Readers, FileReadBetweenTwoStatementsOfAnother) {
 
 // A failed read is not the end of the file: -1, nothing pending, and no message.
 TEST(Readers, ReadFailureIsNotEndOfFile) {
+#ifdef _WIN32
+    // A directory opened as a stream is how a read fails here; Windows refuses the open.
+    GTEST_SKIP() << "directories cannot be opened as streams on Windows";
+#endif
     for (int lang : {1, 2}) {
         reader r{file_ptr(std::fopen(testing::TempDir().c_str(), "r")), lang};
         if (!r.fp) GTEST_SKIP() << "directories cannot be opened as streams here";
