@@ -293,11 +293,9 @@ TEST(Readers, FileReadBetweenTwoStatementsOfAnother) {
 }
 
 // A failed read is not the end of the file: -1, nothing pending, and no message.
+// A directory opened as a stream is how a read is made to fail; Windows refuses the open.
+#ifndef _WIN32
 TEST(Readers, ReadFailureIsNotEndOfFile) {
-#ifdef _WIN32
-    // A directory opened as a stream is how a read fails here; Windows refuses the open.
-    GTEST_SKIP() << "directories cannot be opened as streams on Windows";
-#endif
     for (int lang : {1, 2}) {
         reader r{file_ptr(std::fopen(testing::TempDir().c_str(), "r")), lang};
         if (!r.fp) GTEST_SKIP() << "directories cannot be opened as streams here";
@@ -311,6 +309,7 @@ TEST(Readers, ReadFailureIsNotEndOfFile) {
         EXPECT_EQ(c.flg, 0);
     }
 }
+#endif
 
 // Whatever the bytes, every call ends safely, statements stay within the buffer, and the
 // Fortran counts add up to the physical lines.
