@@ -19,9 +19,8 @@ sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 
 install_packages() {
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "$@" ||
-        { "${sudo[@]}" apt-get update -q &&
-            DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "$@"; }
+    "${sudo[@]}" apt-get update -q &&
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "$@"
 }
 
 # Where the kernel runs no 32-bit x86 code (built without IA-32 emulation), qemu's user-mode
@@ -57,9 +56,7 @@ for p in "${packages[@]}"; do
 done
 if ((${#missing[@]} > 0)); then
     echo "windows leg: installing ${missing[*]}"
-    { "${sudo[@]}" dpkg --add-architecture i386 &&
-        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get update -q &&
-        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"; } ||
+    { "${sudo[@]}" dpkg --add-architecture i386 && install_packages "${missing[@]}"; } ||
         fail "could not install ${missing[*]}"
 fi
 
