@@ -1,9 +1,9 @@
 // The directory scan: opndir collects the matching names of a pattern into the one scan
 // slot, rddir hands them out in sorted order, clsdir releases them.
-#include "dirlib/dirscan.hpp"
-#include "dirlib/dirlib.hpp"
-#include "dirlib/file_search.hpp"
-#include "dirlib/path_native.hpp"
+#include "dirscan.hpp"
+#include "dirlib.hpp"
+#include "file_search.hpp"
+#include "path_native.hpp"
 
 #include <algorithm>
 #include <cstring>

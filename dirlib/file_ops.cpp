@@ -1,6 +1,6 @@
 // The one-path queries and operations of the library, and the current directory.
-#include "dirlib/dirlib.hpp"
-#include "dirlib/path_native.hpp"
+#include "dirlib.hpp"
+#include "path_native.hpp"
 
 #include <algorithm>
 #include <climits>

@@ -1,8 +1,8 @@
 // The file search on POSIX systems: lists a directory and keeps the names that match the
 // pattern by the Windows rules the tool is written for ('*', '?', letters ignoring case).
 // Dot-names are not hidden, and "." and ".." are listed when they match, as there.
-#include "dirlib/file_search.hpp"
-#include "dirlib/path_native.hpp"
+#include "file_search.hpp"
+#include "path_native.hpp"
 
 #include <cerrno>
 #include <dirent.h>

@@ -1,5 +1,5 @@
 // The file search on Windows: the system's own wildcard search, which the tool is written for.
-#include "dirlib/file_search.hpp"
+#include "file_search.hpp"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

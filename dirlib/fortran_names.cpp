@@ -1,6 +1,6 @@
 // The library under gfortran's names for external procedures, so that Fortran code calls
 // it with plain CALL statements.
-#include "dirlib/dirlib.hpp"
+#include "dirlib.hpp"
 
 extern "C" {
 

@@ -1,6 +1,6 @@
 // The path type query the scan makes before it opens a source or include file.
-#include "dirlib/dirlib.hpp"
-#include "dirlib/path_native.hpp"
+#include "dirlib.hpp"
+#include "path_native.hpp"
 
 void isadir(int& ierror, const int& len, const char* name, int& itype) {
     name_text given;

@@ -1,5 +1,5 @@
-#include "dirlib/path_native.hpp"
-#include "dirlib/dirlib.hpp"
+#include "path_native.hpp"
+#include "dirlib.hpp"
 
 #include <cstring>
 #include <new>

@@ -7,10 +7,10 @@
 
 // The file-type tests, for a C runtime (Microsoft's) that has only the type bits.
 #ifndef S_ISDIR
-#define S_ISDIR(m) (((m) & S_IFMT) == S_IFDIR)
+#define S_ISDIR(m) (((m)&S_IFMT) == S_IFDIR)
 #endif
 #ifndef S_ISREG
-#define S_ISREG(m) (((m) & S_IFMT) == S_IFREG)
+#define S_ISREG(m) (((m)&S_IFMT) == S_IFREG)
 #endif
 
 // Turns every backslash of text into the system's separator in place (POSIX only; on

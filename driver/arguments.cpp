@@ -1,7 +1,7 @@
 // Taking single command-line arguments apart into name-table rows. Every result is a piece of
 // the argument or ".", so it always fits a row as wide as the longest argument plus two.
-#include "driver/diag.hpp"
-#include "driver/driver.hpp"
+#include "diag.hpp"
+#include "driver.hpp"
 
 #include <cstdio>
 #include <cstring>

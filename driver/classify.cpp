@@ -1,7 +1,7 @@
 // The command line's two phases before the scan: the table-size options, then the
 // classification of every further argument into argtab and the name tables.
-#include "driver/diag.hpp"
-#include "driver/driver.hpp"
+#include "diag.hpp"
+#include "driver.hpp"
 
 #include <climits>
 #include <cstdio>
@@ -17,7 +17,8 @@ struct size_option {
 // Reads a decimal int the way "%d" does (white space skipped, optional sign, the rest
 // ignored), but refuses a value that an int cannot hold instead of guessing one.
 bool read_int(const char* text, int& value) {
-    while (*text != '\0' && std::strchr(" \t\n\v\f\r", *text) != nullptr) ++text;
+    while (*text != '\0' && std::strchr(" \t\n\v\f\r", *text) != nullptr)
+        ++text;
     bool negative = *text == '-';
     if (*text == '+' || *text == '-') ++text;
     if (*text < '0' || *text > '9') return false;
@@ -32,7 +33,9 @@ bool read_int(const char* text, int& value) {
     return true;
 }
 
-bool same(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+bool same(const char* a, const char* b) {
+    return std::strcmp(a, b) == 0;
+}
 
 // Position of the first of rows 0..last equal to text, or -1.
 int find_row(char* table, int width, int last, const char* text) {
@@ -119,8 +122,8 @@ int mprc_classify(int first, int argc, char** argv, arg_tables& t) {
                 print_usage();
                 return -1;
             }
-            int inc = mode == 1 ? current_inc
-                                : find_or_add_row(t.incdir, t.width, t.incdir_last, dir);
+            int inc =
+                mode == 1 ? current_inc : find_or_add_row(t.incdir, t.width, t.incdir_last, dir);
             // Equal directories share one srcdir row; file parts never do.
             int srcdir_no = find_row(t.srcdir, t.width, t.srcdir_last, dir);
             if (srcdir_no < 0) srcdir_no = ++t.srcdir_last;

@@ -1,7 +1,7 @@
 // The run driver and its argument routines.
 #pragma once
 
-#include "tables/tables.hpp"
+#include "tables.hpp"
 
 // The command line in classified form: argtab and the three name tables, all rows width
 // chars wide, with the last row in use of each name table (-1: none).

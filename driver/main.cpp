@@ -1,7 +1,7 @@
 // Entry point: measures the command line, runs it, and turns the outcome into the exit
 // status (0 for a complete makefile or the usage text alone, 1 for every failure).
-#include "driver/diag.hpp"
-#include "driver/driver.hpp"
+#include "diag.hpp"
+#include "driver.hpp"
 
 #include <csignal>
 #include <cstdio>

@@ -1,9 +1,9 @@
 // The run: options, allocation, classification, scan, module check, makefile, release.
-#include "driver/diag.hpp"
-#include "driver/driver.hpp"
-#include "scan/scan.hpp"
-#include "tables/tables.hpp"
-#include "writer/writer.hpp"
+#include "diag.hpp"
+#include "driver.hpp"
+#include "scan.hpp"
+#include "tables.hpp"
+#include "writer.hpp"
 
 #include <climits>
 #include <cstddef>
@@ -41,8 +41,7 @@ struct run_storage {
 
 bool allocate_all(run_storage& s, std::size_t rows, std::size_t width) {
     return allocate(s.argtab, rows, 1, "argtab") && allocate(s.incdir, rows, width, "incdir") &&
-           allocate(s.srcdir, rows, width, "srcdir") &&
-           allocate(s.srcfil, rows, width, "srcfil") &&
+           allocate(s.srcdir, rows, width, "srcdir") && allocate(s.srcfil, rows, width, "srcfil") &&
            allocate(s.srctab, static_cast<std::size_t>(mxsrc), 1, "srctab") &&
            allocate(s.inctab, static_cast<std::size_t>(mxinc), 1, "inctab") &&
            allocate(s.refinctab, static_cast<std::size_t>(mxrinc), 1, "refinctab") &&
@@ -109,8 +108,8 @@ int mprc(int width_base, int argc, char** argv) {
     if (build(t.argcnt, t.argtab, t.width, t.incdir, t.width, t.srcdir, t.width, t.srcfil, p) != 0)
         return -1;
     if (check_modules(p) != 0) return -1;
-    if (write_makefile(t.incdir_last, t.width, t.incdir, t.srcdir_last, t.width, t.srcdir,
-                       p.srctab, p.src) <= 0) {
+    if (write_makefile(t.incdir_last, t.width, t.incdir, t.srcdir_last, t.width, t.srcdir, p.srctab,
+                       p.src) <= 0) {
         std::printf("#ERROR#  mprc  output error\n");
         print_diag(1, "output error", "mprc");
         return -1;

@@ -1,5 +1,5 @@
 // Fuzz target: the C statement reader and analyser, the input bytes being one file.
-#include "fuzz/reader_check.hpp"
+#include "reader_check.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     read_and_check(2, data, size);

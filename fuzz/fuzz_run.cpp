@@ -1,9 +1,9 @@
 // Fuzz target: a whole run of the program in this process. The input's first line chooses
 // the arguments; the rest, split at "\n%%\n", becomes up to four files in a scratch
 // directory. The target checks the result and every makefile line the run wrote.
-#include "driver/driver.hpp"
-#include "driver/limits.hpp"
-#include "fuzz/fuzz_check.hpp"
+#include "driver.hpp"
+#include "fuzz_check.hpp"
+#include "limits.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -60,12 +60,18 @@ scratch::~scratch() {
 
 int name_index(unsigned char c) {
     switch (c | 0x20) {
-    case 'a': return 0;
-    case 'b': return 1;
-    case 'c': return 2;
-    case 'x': return 3;
-    case 'h': return 4;
-    default: return c % 5;
+    case 'a':
+        return 0;
+    case 'b':
+        return 1;
+    case 'c':
+        return 2;
+    case 'x':
+        return 3;
+    case 'h':
+        return 4;
+    default:
+        return c % 5;
     }
 }
 
@@ -99,24 +105,57 @@ std::size_t add_argument(std::string_view head, std::size_t i, std::vector<std::
     static constexpr const char* options[] = {"-mxsrc", "-mxinc", "-mxrinc", "-mxmod", "-mxrmod"};
     char c = head[i];
     switch (c) {
-    case 'a': case 'b': case 'c': case 'x': case 'h':
+    case 'a':
+    case 'b':
+    case 'c':
+    case 'x':
+    case 'h':
         args.emplace_back(file_names[name_index(static_cast<unsigned char>(c))]);
         break;
-    case 'A': case 'B': case 'C': case 'X': case 'H':
-        args.push_back(std::string("inc\\") + file_names[name_index(static_cast<unsigned char>(c))]);
+    case 'A':
+    case 'B':
+    case 'C':
+    case 'X':
+    case 'H':
+        args.push_back(std::string("inc\\") +
+                       file_names[name_index(static_cast<unsigned char>(c))]);
         break;
-    case 'i': args.emplace_back("-Iinc"); break;
-    case 'j': args.emplace_back("-I"); break;
-    case 'k': args.emplace_back("-Iinc/"); break;
-    case '*': args.emplace_back("*.f*"); break;
-    case '?': args.emplace_back("?.c"); break;
-    case 'w': args.emplace_back("inc/*"); break;
-    case 'W': args.emplace_back("*"); break;
-    case 'u': args.emplace_back("-?"); break;
-    case 'z': args.emplace_back("nope.f"); break;
-    case 'd': args.emplace_back("inc"); break;
-    case 'l': args.push_back(std::string(path_size + 40, 'l') + ".f"); break;
-    case 'M': args.emplace_back("-mxsrc"); break;
+    case 'i':
+        args.emplace_back("-Iinc");
+        break;
+    case 'j':
+        args.emplace_back("-I");
+        break;
+    case 'k':
+        args.emplace_back("-Iinc/");
+        break;
+    case '*':
+        args.emplace_back("*.f*");
+        break;
+    case '?':
+        args.emplace_back("?.c");
+        break;
+    case 'w':
+        args.emplace_back("inc/*");
+        break;
+    case 'W':
+        args.emplace_back("*");
+        break;
+    case 'u':
+        args.emplace_back("-?");
+        break;
+    case 'z':
+        args.emplace_back("nope.f");
+        break;
+    case 'd':
+        args.emplace_back("inc");
+        break;
+    case 'l':
+        args.push_back(std::string(path_size + 40, 'l') + ".f");
+        break;
+    case 'M':
+        args.emplace_back("-mxsrc");
+        break;
     case 'm':
         // Small capacities only: large ones would just allocate.
         if (i + 2 < head.size()) {
@@ -126,7 +165,8 @@ std::size_t add_argument(std::string_view head, std::size_t i, std::vector<std::
             return i + 3;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     return i + 1;
 }
@@ -150,7 +190,8 @@ std::string read_file(const std::string& path) {
     fuzz_require(fd >= 0, "open output");
     char buf[8192];
     ssize_t n;
-    while ((n = read(fd, buf, sizeof buf)) > 0) text.append(buf, static_cast<std::size_t>(n));
+    while ((n = read(fd, buf, sizeof buf)) > 0)
+        text.append(buf, static_cast<std::size_t>(n));
     close(fd);
     return text;
 }
@@ -171,13 +212,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view input(reinterpret_cast<const char*>(data), size);
     std::size_t eol = input.find('\n');
     std::string_view head = input.substr(0, eol);
-    std::string_view body = eol == std::string_view::npos ? std::string_view() : input.substr(eol + 1);
+    std::string_view body =
+        eol == std::string_view::npos ? std::string_view() : input.substr(eol + 1);
 
     remove_files();
     for (int k = 0; k < max_files && !body.empty(); ++k) {
         std::size_t cut = body.find(separator);
         write_part(body.substr(0, cut));
-        body = cut == std::string_view::npos ? std::string_view() : body.substr(cut + separator.size());
+        body = cut == std::string_view::npos ? std::string_view()
+                                             : body.substr(cut + separator.size());
     }
 
     std::vector<std::string> args{"zelkov"};
@@ -191,7 +234,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     argv.push_back(nullptr);
 
-    const int free_fd = lowest_free_fd();  // home is open: it is not this one
+    const int free_fd = lowest_free_fd(); // home is open: it is not this one
     std::fflush(stdout);
     const int out_fd = fileno(stdout);
     int saved = dup(out_fd);

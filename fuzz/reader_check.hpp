@@ -2,9 +2,9 @@
 // of the reader and the analyser against the limits the callers rely on.
 #pragma once
 
-#include "driver/limits.hpp"
-#include "fuzz/fuzz_check.hpp"
-#include "lang/lang.hpp"
+#include "fuzz_check.hpp"
+#include "lang.hpp"
+#include "limits.hpp"
 
 #include <cstring>
 #include <memory>

@@ -1,7 +1,7 @@
 // The C statement analyser: recognises #include "name", the include of a local header.
-#include "driver/diag.hpp"
-#include "driver/limits.hpp"
-#include "lang/lang.hpp"
+#include "diag.hpp"
+#include "lang.hpp"
+#include "limits.hpp"
 
 #include <cstdio>
 #include <cstring>
@@ -15,7 +15,7 @@ int fail(const char* what, bool two_blanks, const char* bun, char* name) {
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 int build_ana_c(const char* bun, char* name) {
     char stmt[c_window + 1];

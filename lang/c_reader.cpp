@@ -1,15 +1,17 @@
 // The C statement reader: statements end at ';', '{', '}' or the end of a preprocessor line.
-#include "driver/diag.hpp"
-#include "driver/limits.hpp"
-#include "lang/lang.hpp"
-#include "lang/line_input.hpp"
+#include "diag.hpp"
+#include "lang.hpp"
+#include "limits.hpp"
+#include "line_input.hpp"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Scan state of one call; nothing of it outlives the call.
 struct c_scan {
@@ -26,17 +28,19 @@ void scan_line(const char* s, int* col_st, int* col_ed, bool preproc_bun, bool b
     int ed = *col_ed;
     while (i <= ed) {
         if (st.in_string) {
-            while (i <= ed && s[i] != '"') i += (s[i] == '\\' && i < ed && s[i + 1] == '"') ? 2 : 1;
-            if (i > ed) break;  // still open: it carries on to the next line
+            while (i <= ed && s[i] != '"')
+                i += (s[i] == '\\' && i < ed && s[i + 1] == '"') ? 2 : 1;
+            if (i > ed) break; // still open: it carries on to the next line
             st.in_string = false;
             ++i;
             continue;
         }
         if (st.in_comment) {
-            while (i < ed && !(s[i] == '*' && s[i + 1] == '/')) ++i;
+            while (i < ed && !(s[i] == '*' && s[i + 1] == '/'))
+                ++i;
             if (i >= ed) break;
             st.in_comment = false;
-            *col_st = i + 2;  // the text resumes after the comment
+            *col_st = i + 2; // the text resumes after the comment
             i += 2;
             continue;
         }
@@ -57,7 +61,7 @@ void scan_line(const char* s, int* col_st, int* col_ed, bool preproc_bun, bool b
             break;
         } else if (c == '/' && i < ed && s[i + 1] == '*') {
             if (i != *col_st) {
-                ed = i - 1;  // the comment comes back as a remainder and opens there
+                ed = i - 1; // the comment comes back as a remainder and opens there
                 break;
             }
             st.in_comment = true;
@@ -78,19 +82,19 @@ bool only_blanks(const char* s, int n) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
     char cur[c_line_max + 1];
-    const char* s = cur;  // the current line, or the remainder of it still to be scanned
-    int n = 0;            // length of s
+    const char* s = cur; // the current line, or the remainder of it still to be scanned
+    int n = 0;           // length of s
     int line = 0;
     int bun_len = 0;
     bool have_line = false;
     bool at_eof = false;
     bool failed = false;
     bool overflow = false;
-    bool continued = false;  // the line before ended a preprocessor line with a backslash
+    bool continued = false; // the line before ended a preprocessor line with a backslash
     c_scan st;
 
     bun[0] = '\0';
@@ -101,7 +105,7 @@ int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* fl
         if (n > c_line_max) n = c_line_max;
         std::memcpy(cur, cdstack, static_cast<size_t>(n));
         cur[n] = '\0';
-        line = 1;  // counted even when nothing was handed back
+        line = 1; // counted even when nothing was handed back
         have_line = true;
     }
 
@@ -122,8 +126,9 @@ int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* fl
             ++line;
         }
         int col_st = 0;
-        while (col_st < n && is_blank(s[col_st])) ++col_st;
-        if (col_st == n) {  // empty or blank line
+        while (col_st < n && is_blank(s[col_st]))
+            ++col_st;
+        if (col_st == n) { // empty or blank line
             have_line = false;
             // As in the C preprocessor: a continued line that is empty ends the directive.
             if (continued && !st.in_comment && !st.in_string) break;
@@ -133,8 +138,7 @@ int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* fl
         bool terminator = false;
         bool comment_line = false;
         bool preproc_bun = bun_len > 0 && bun[0] == '#';
-        scan_line(s, &col_st, &col_ed, preproc_bun, bun_len == 0, st, &terminator,
-                  &comment_line);
+        scan_line(s, &col_st, &col_ed, preproc_bun, bun_len == 0, st, &terminator, &comment_line);
 
         bool spliced = false;
         if (col_st <= col_ed) {
@@ -163,13 +167,13 @@ int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* fl
             }
         } else if (st.in_comment || comment_line) {
             have_line = false;
-            if (continued && comment_line) break;  // a continued line holding only a comment
-            continued = false;                     // a comment left open carries the line on
+            if (continued && comment_line) break; // a continued line holding only a comment
+            continued = false;                    // a comment left open carries the line on
             continue;
         }
         continued = spliced;
 
-        if (col_ed < n - 1) {  // the rest of the line begins the next scan
+        if (col_ed < n - 1) { // the rest of the line begins the next scan
             s += col_ed + 1;
             n -= col_ed + 1;
         } else {

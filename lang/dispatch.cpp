@@ -1,5 +1,5 @@
 // The two dispatchers: language 1 is Fortran, every other code is read as C.
-#include "lang/lang.hpp"
+#include "lang.hpp"
 
 int mprc_readbun(std::FILE* fp, char* bun, int lang, int flg_first, char* cdstack,
                  int* flg_cdstack) {

@@ -1,8 +1,8 @@
 // The Fortran statement analyser: a blank-insensitive prefix test for MODULE, USE, INCLUDE,
 // PROGRAM (and SUBMODULE, which depends on its ancestor module like a USE).
-#include "driver/diag.hpp"
-#include "driver/limits.hpp"
-#include "lang/lang.hpp"
+#include "diag.hpp"
+#include "lang.hpp"
+#include "limits.hpp"
 
 #include <cstdio>
 #include <cstring>
@@ -11,8 +11,12 @@ namespace {
 
 constexpr const char* tag = "build_ana_fort";
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 bool is_word_char(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
@@ -35,21 +39,25 @@ int find_nocase(const char* s, int end, const char* kw) {
 // "MODULE" followed, as written, by one of these words and more text is a separate module
 // procedure or a procedure heading inside a submodule, not a module definition.
 constexpr const char* module_procedure_words[] = {
-    "PROCEDURE", "SUBROUTINE", "FUNCTION", "PURE", "IMPURE", "ELEMENTAL", "RECURSIVE",
-    "NON_RECURSIVE", "INTEGER", "REAL", "DOUBLE", "DOUBLEPRECISION", "COMPLEX", "LOGICAL",
-    "CHARACTER", "TYPE", "CLASS"};
+    "PROCEDURE", "SUBROUTINE",    "FUNCTION",  "PURE", "IMPURE", "ELEMENTAL",
+    "RECURSIVE", "NON_RECURSIVE", "INTEGER",   "REAL", "DOUBLE", "DOUBLEPRECISION",
+    "COMPLEX",   "LOGICAL",       "CHARACTER", "TYPE", "CLASS"};
 
 bool is_module_procedure(const char* bun) {
     int end = 0;
-    while (end < fort_window && bun[end] != '\0') ++end;
+    while (end < fort_window && bun[end] != '\0')
+        ++end;
     int p = 0;
-    while (p < end && is_blank(bun[p])) ++p;
+    while (p < end && is_blank(bun[p]))
+        ++p;
     if (end - p < 6 || !starts_nocase(bun + p, "MODULE")) return false;
     p += 6;
     if (p >= end || !is_blank(bun[p])) return false;
-    while (p < end && is_blank(bun[p])) ++p;
+    while (p < end && is_blank(bun[p]))
+        ++p;
     int word = p;
-    while (p < end && is_word_char(bun[p])) ++p;
+    while (p < end && is_word_char(bun[p]))
+        ++p;
     int word_len = p - word;
     bool known = false;
     for (const char* w : module_procedure_words) {
@@ -59,7 +67,8 @@ bool is_module_procedure(const char* bun) {
         }
     }
     if (!known) return false;
-    while (p < end && is_blank(bun[p])) ++p;
+    while (p < end && is_blank(bun[p]))
+        ++p;
     return p < end;
 }
 
@@ -93,9 +102,8 @@ int take_unit_name(const char* text, int len, int bunclass, const char* not_foun
 int used_module(const char* stmt, const char* bun, char* name) {
     const char* rest = stmt + 3;
     if (rest[0] == ',') {
-        if (starts_nocase(rest, ",INTRINSIC::")) return 10;  // provided by the compiler
-        if (starts_nocase(rest, ",NON_INTRINSIC::"))
-            rest += std::strlen(",NON_INTRINSIC::");
+        if (starts_nocase(rest, ",INTRINSIC::")) return 10; // provided by the compiler
+        if (starts_nocase(rest, ",NON_INTRINSIC::")) rest += std::strlen(",NON_INTRINSIC::");
     } else if (rest[0] == ':' && rest[1] == ':') {
         rest += 2;
     }
@@ -123,12 +131,12 @@ int included_file(const char* stmt, const char* bun, char* name) {
     if (close == nullptr) return fail("delimiter not found in include statement", true, bun, name);
     int len = static_cast<int>(close - first);
     if (len == 0) return fail("include file name not found", true, bun, name);
-    std::memcpy(name, first, static_cast<size_t>(len));  // at most fort_window - 9 chars
+    std::memcpy(name, first, static_cast<size_t>(len)); // at most fort_window - 9 chars
     name[len] = '\0';
     return 3;
 }
 
-}  // namespace
+} // namespace
 
 int build_ana_fort(const char* bun, char* name) {
     char stmt[fort_window + 1];
@@ -139,13 +147,12 @@ int build_ana_fort(const char* bun, char* name) {
     name[0] = '\0';
 
     const char* eq = std::strchr(stmt, '=');
-    if (eq != nullptr && eq[1] != '>' && !is_use_only(stmt, static_cast<int>(eq - stmt)))
-        return 10;
+    if (eq != nullptr && eq[1] != '>' && !is_use_only(stmt, static_cast<int>(eq - stmt))) return 10;
 
     if (len >= 6 && starts_nocase(stmt, "MODULE")) {
         if (is_module_procedure(bun)) return 10;
-        return take_unit_name(stmt + 6, len - 6, 1, "module name not found",
-                              "too long module name", bun, name);
+        return take_unit_name(stmt + 6, len - 6, 1, "module name not found", "too long module name",
+                              bun, name);
     }
     if (len >= 3 && starts_nocase(stmt, "USE")) return used_module(stmt, bun, name);
     if (len >= 7 && starts_nocase(stmt, "INCLUDE")) return included_file(stmt, bun, name);

@@ -1,16 +1,20 @@
 // The Fortran statement reader: fixed form, tab form and '!' comments, one statement a call.
-#include "driver/diag.hpp"
-#include "driver/limits.hpp"
-#include "lang/lang.hpp"
-#include "lang/line_input.hpp"
+#include "diag.hpp"
+#include "lang.hpp"
+#include "limits.hpp"
+#include "line_input.hpp"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Decides whether card continues the statement already begun; on yes, *col_st is moved
 // past the continuation mark. Only the label field and column 6 are looked at; card is
@@ -30,7 +34,7 @@ bool is_continuation(const char* card, int* col_st) {
             }
             if (is_blank(next) || next == '0') return false;
         } else if (c != ' ') {
-            return false;  // a label, or the text of a new statement
+            return false; // a label, or the text of a new statement
         }
     }
     char mark = card[fort_label_cols];
@@ -57,7 +61,7 @@ int skip_label(const char* card, int col_st) {
     return col_st;
 }
 
-}  // namespace
+} // namespace
 
 int build_read_fort(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
     char card1[fort_line_max + 1];
@@ -87,7 +91,7 @@ int build_read_fort(std::FILE* fp, char* bun, int flg_first, char* cdstack, int*
             // read as a line of its own the tail of a long comment could pass for a statement.
             int n = read_line(fp, card1, fort_line_max, true);
             if (n == line_end_of_file) break;
-            if (n == line_read_failed) {  // the caller reports it; no statement survives
+            if (n == line_read_failed) { // the caller reports it; no statement survives
                 bun[0] = '\0';
                 failed = true;
                 break;
@@ -110,14 +114,14 @@ int build_read_fort(std::FILE* fp, char* bun, int flg_first, char* cdstack, int*
             }
             if (col_st < 0 && !is_blank(card1[i])) col_st = i;
         }
-        if (col_st < 0) {  // blank, or a '!' comment line
+        if (col_st < 0) { // blank, or a '!' comment line
             have_line = false;
             continue;
         }
         int col_ed = bang >= 0 ? bang - 1 : len - 1;
 
         if (card_cnt > 0) {
-            if (!is_continuation(card1, &col_st)) break;  // the line begins the next statement
+            if (!is_continuation(card1, &col_st)) break; // the line begins the next statement
         } else if (col_st < fort_label_cols) {
             col_st = skip_label(card1, col_st);
         }

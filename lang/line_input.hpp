@@ -10,8 +10,8 @@
 #endif
 
 // What read_line found besides a line.
-constexpr int line_end_of_file = -1;  // nothing left to read
-constexpr int line_read_failed = -2;  // the stream reported an error
+constexpr int line_end_of_file = -1; // nothing left to read
+constexpr int line_read_failed = -2; // the stream reported an error
 
 // Reads one line of at most max characters into buf (max + 1 bytes) and returns its length,
 // or one of the two codes above. The newline is not stored, and a carriage return right
@@ -58,7 +58,7 @@ inline int read_line(std::FILE* fp, char* buf, int max, bool skip_rest) {
             int c2 = ZK_GETC(fp);
             if (c2 == EOF) {
                 if (std::ferror(fp)) return line_read_failed;
-                std::ungetc('\r', fp);  // a last CR without a newline is text of the next piece
+                std::ungetc('\r', fp); // a last CR without a newline is text of the next piece
             } else if (c2 != '\n') {
                 // Only one character can go back: a lone CR right after a full piece is lost.
                 std::ungetc(c2, fp);

@@ -1,10 +1,10 @@
 // Source enumeration: walks the classified arguments and hands every source file, wildcard
 // arguments expanded in sorted order, to build_file.
-#include "scan/include_cache.hpp"
-#include "scan/scan.hpp"
+#include "include_cache.hpp"
+#include "scan.hpp"
 
-#include "dirlib/dirlib.hpp"
-#include "driver/diag.hpp"
+#include "diag.hpp"
+#include "dirlib.hpp"
 
 #include <cstdio>
 #include <cstring>

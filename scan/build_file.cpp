@@ -4,12 +4,12 @@
 // by the files the process may open. An include file that the run has read to its end once
 // is not read again: its recorded statements are replayed, with the same table operations
 // in the same order, so the tables and reports come out the same.
-#include "scan/include_cache.hpp"
-#include "scan/scan.hpp"
+#include "include_cache.hpp"
+#include "scan.hpp"
 
-#include "dirlib/dirlib.hpp"
-#include "driver/diag.hpp"
-#include "lang/lang.hpp"
+#include "diag.hpp"
+#include "dirlib.hpp"
+#include "lang.hpp"
 
 #include <climits>
 #include <cstdio>
@@ -32,7 +32,8 @@ int generation = 0;
 
 void next_generation(project& p) {
     if (generation == INT_MAX) {
-        for (int i = 0; i < p.inc; ++i) p.inctab[i].flg_ref = 0;
+        for (int i = 0; i < p.inc; ++i)
+            p.inctab[i].flg_ref = 0;
         generation = 0;
     }
     ++generation;
@@ -47,7 +48,8 @@ void close_level(scan_level& l) {
 struct open_levels {
     scan_run& run;
     ~open_levels() {
-        for (int d = 0; d < run.depth; ++d) close_level(run.levels[d]);
+        for (int d = 0; d < run.depth; ++d)
+            close_level(run.levels[d]);
         run.depth = 0;
     }
 };
@@ -151,12 +153,10 @@ bool open_level(scan_level& l, int nest, int& lang, int inctype, const char* dir
     // The join runs even after a failure above, and reports its own fault as well.
     if (mprc_filename(l.filename, dir, name, '\\') != 0) {
         if (nest == 0) {
-            std::printf(" #ERROR#  build_file  source filename error filename=[%s]\n",
-                        l.filename);
+            std::printf(" #ERROR#  build_file  source filename error filename=[%s]\n", l.filename);
             print_diag(1, "source filename error", "mprc_coun_file");
         } else {
-            std::printf(" #ERROR#  build_file  include filename error filename=[%s]\n",
-                        l.filename);
+            std::printf(" #ERROR#  build_file  include filename error filename=[%s]\n", l.filename);
             print_diag(1, "include filename error", "mprc_coun_file");
         }
         ok = false;
@@ -347,8 +347,7 @@ int build_file_run(int nest, int lang, int inctype, const char* incdir, const ch
             bunclass = cs.bunclass;
             stmt = cs.name;
         } else {
-            const int rtn =
-                mprc_readbun(l.fp, bun, c.lang, l.flg_first, l.cdstack, &l.flg_cdstack);
+            const int rtn = mprc_readbun(l.fp, bun, c.lang, l.flg_first, l.cdstack, &l.flg_cdstack);
             l.flg_first = 0;
             if (rtn == 0) {
                 finish_level(run, c, p);

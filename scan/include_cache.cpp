@@ -1,5 +1,5 @@
 // The include cache: records of what include files hold, in one arena of large blocks.
-#include "scan/include_cache.hpp"
+#include "include_cache.hpp"
 
 #include <cstring>
 #include <new>
@@ -10,7 +10,9 @@ namespace {
 // arena costs one allocation per many files and wastes at most a block's tail each.
 constexpr std::size_t block_size = std::size_t{1} << 16;
 
-int slot(int row, int lang) { return 2 * row + (lang == 1 ? 0 : 1); }
+int slot(int row, int lang) {
+    return 2 * row + (lang == 1 ? 0 : 1);
+}
 
 } // namespace
 

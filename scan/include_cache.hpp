@@ -3,9 +3,9 @@
 // again, and the include levels of the file being processed.
 #pragma once
 
-#include "driver/limits.hpp"
-#include "tables/table_index.hpp"
-#include "tables/tables.hpp"
+#include "limits.hpp"
+#include "table_index.hpp"
+#include "tables.hpp"
 
 #include <cstddef>
 #include <cstdio>
@@ -54,8 +54,8 @@ bool include_cache_next(const char*& pos, cached_statement& s, int& lines);
 // The reading or replaying state of one file of an include chain.
 struct scan_level {
     std::FILE* fp = nullptr;
-    const char* replay = nullptr;  // the record being replayed, in place of fp
-    inctab_row* entry = nullptr;   // own include entry; null for the source file
+    const char* replay = nullptr; // the record being replayed, in place of fp
+    inctab_row* entry = nullptr;  // own include entry; null for the source file
     int nest = 0;
     int lines = 0;
     int flg_first = 1;

@@ -2,7 +2,7 @@
 // into the project tables.
 #pragma once
 
-#include "tables/tables.hpp"
+#include "tables.hpp"
 
 // Walks argtab in order and processes every source file, wildcards expanded in sorted
 // order. Stops at the first failure (reported). The counts in p are written back only on

@@ -1,6 +1,6 @@
 // Name-table row addressing and the directory/file join used for every path the tool opens.
-#include "driver/diag.hpp"
-#include "tables/tables.hpp"
+#include "diag.hpp"
+#include "tables.hpp"
 
 #include <cstddef>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // The lookup structures beside the module and include tables: their storage, their hashes
 // and the catch-up that enters rows in table order.
-#include "tables/table_index.hpp"
+#include "table_index.hpp"
 
 #include <cstring>
 
@@ -12,16 +12,21 @@ constexpr std::uint32_t max_buckets = 1u << 22;
 
 std::uint32_t bucket_mask(int capacity) {
     std::uint32_t n = 16;
-    while (n < static_cast<std::uint32_t>(capacity) && n < max_buckets) n <<= 1;
+    while (n < static_cast<std::uint32_t>(capacity) && n < max_buckets)
+        n <<= 1;
     return n - 1;
 }
 
 constexpr std::uint32_t fnv_basis = 2166136261u;
 constexpr std::uint32_t fnv_prime = 16777619u;
 
-std::uint32_t mix(std::uint32_t h, unsigned char c) { return (h ^ c) * fnv_prime; }
+std::uint32_t mix(std::uint32_t h, unsigned char c) {
+    return (h ^ c) * fnv_prime;
+}
 
-char ascii_upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char ascii_upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 template <class T> bool take(malloc_array<T>& a, std::size_t n, bool zeroed) {
     void* block = zeroed ? std::calloc(n, sizeof(T)) : std::malloc(n * sizeof(T));
@@ -29,8 +34,12 @@ template <class T> bool take(malloc_array<T>& a, std::size_t n, bool zeroed) {
     return block != nullptr;
 }
 
-int row_of(const inctab_row* row, const project& p) { return static_cast<int>(row - p.inctab); }
-int row_of(const modtab_row* row, const project& p) { return static_cast<int>(row - p.modtab); }
+int row_of(const inctab_row* row, const project& p) {
+    return static_cast<int>(row - p.inctab);
+}
+int row_of(const modtab_row* row, const project& p) {
+    return static_cast<int>(row - p.modtab);
+}
 
 void enter_include(table_index& x, const project& p, int i) {
     const inctab_row& row = p.inctab[i];
@@ -40,7 +49,8 @@ void enter_include(table_index& x, const project& p, int i) {
     x.inc_last_ref[i] = nullptr;
     // Appended at the chain's end, so a chain lists its rows in table order.
     int* link = &x.inc_head[h & x.inc_mask];
-    while (*link != 0) link = &x.inc_next[*link - 1];
+    while (*link != 0)
+        link = &x.inc_next[*link - 1];
     *link = i + 1;
     x.inc_next[i] = 0;
 }
@@ -50,7 +60,8 @@ void enter_module(table_index& x, const project& p, int i) {
     x.mod_hash[i] = h;
     x.mod_last_ref[i] = nullptr;
     int* link = &x.mod_head[h & x.mod_mask];
-    while (*link != 0) link = &x.mod_next[*link - 1];
+    while (*link != 0)
+        link = &x.mod_next[*link - 1];
     *link = i + 1;
     x.mod_next[i] = 0;
 }
@@ -59,13 +70,15 @@ void enter_module(table_index& x, const project& p, int i) {
 
 std::uint32_t module_key_hash(std::string_view name) {
     std::uint32_t h = fnv_basis;
-    for (char c : name) h = mix(h, static_cast<unsigned char>(ascii_upper(c)));
+    for (char c : name)
+        h = mix(h, static_cast<unsigned char>(ascii_upper(c)));
     return h;
 }
 
 std::uint32_t include_key_hash(std::string_view name, int inctype, int incdir_no) {
     std::uint32_t h = fnv_basis;
-    for (char c : name) h = mix(h, static_cast<unsigned char>(c));
+    for (char c : name)
+        h = mix(h, static_cast<unsigned char>(c));
     h = mix(h, static_cast<unsigned char>(inctype));
     for (int shift = 0; shift < 32; shift += 8)
         h = mix(h, static_cast<unsigned char>(static_cast<std::uint32_t>(incdir_no) >> shift));
@@ -110,7 +123,8 @@ bool table_index_sync(table_index& x, const project& p) {
             if (at >= 0 && at < i) x.inc_last_child[at] = &p.inctab[i];
         }
     }
-    for (; x.mod_indexed < p.mod; ++x.mod_indexed) enter_module(x, p, x.mod_indexed);
+    for (; x.mod_indexed < p.mod; ++x.mod_indexed)
+        enter_module(x, p, x.mod_indexed);
     for (; x.rinc_indexed < p.rinc; ++x.rinc_indexed) {
         refinctab_row& ref = p.refinctab[x.rinc_indexed];
         int at = row_of(ref.include, p);

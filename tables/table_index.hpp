@@ -4,7 +4,7 @@
 // tables as one that searches row by row.
 #pragma once
 
-#include "tables/tables.hpp"
+#include "tables.hpp"
 
 #include <cstdint>
 #include <cstdlib>
@@ -24,12 +24,12 @@ template <class T> using malloc_array = std::unique_ptr<T[], free_deleter>;
 // the first row of a key in table order.
 struct table_index {
     std::uint32_t inc_mask = 0;
-    malloc_array<int> inc_head;               // 1-based row of the chain's first row, 0 none
-    malloc_array<int> inc_next;               // per row: 1-based next row of its chain
+    malloc_array<int> inc_head; // 1-based row of the chain's first row, 0 none
+    malloc_array<int> inc_next; // per row: 1-based next row of its chain
     malloc_array<std::uint32_t> inc_hash;
     malloc_array<inctab_row*> inc_last_child;
     malloc_array<refinctab_row*> inc_last_ref;
-    int inc_indexed = 0;                      // rows of inctab entered so far
+    int inc_indexed = 0; // rows of inctab entered so far
 
     std::uint32_t mod_mask = 0;
     malloc_array<int> mod_head;
@@ -38,9 +38,9 @@ struct table_index {
     malloc_array<rmodtab_row*> mod_last_ref;
     int mod_indexed = 0;
 
-    int rinc_indexed = 0;                     // references entered into the markers
+    int rinc_indexed = 0; // references entered into the markers
     int rmod_indexed = 0;
-    int inc_capacity = 0;                     // rows the per-row arrays hold
+    int inc_capacity = 0; // rows the per-row arrays hold
     int mod_capacity = 0;
 };
 

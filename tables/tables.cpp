@@ -1,8 +1,8 @@
 // The find-or-add operations of the project tables. Rows are filled from the front and never
 // move, so every operation hands out row addresses that stay valid for the whole run.
-#include "driver/diag.hpp"
-#include "tables/tables.hpp"
-#include "tables/table_index.hpp"
+#include "tables.hpp"
+#include "diag.hpp"
+#include "table_index.hpp"
 
 #include <cstdio>
 #include <cstring>
@@ -28,7 +28,9 @@ void store(char* field, std::string_view name) {
     field[name.size()] = '\0';
 }
 
-char ascii_upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char ascii_upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Fortran names are case-insensitive; only ASCII letters fold so that other bytes stay exact.
 bool same_name_ignoring_case(std::string_view a, std::string_view b) {
@@ -89,7 +91,8 @@ void link_indexed(table_index& x, const project& p, int nest, inctab_row* parent
     if (nest != 0 && parent != nullptr && parent_indexed && parent->child != nullptr) {
         inctab_row* last = x.inc_last_child[parent_at];
         if (last == nullptr) last = parent->child;
-        while (last->next != nullptr) last = last->next; // at most a step when in step
+        while (last->next != nullptr)
+            last = last->next; // at most a step when in step
         last->next = entry;
         entry->parent = parent;
     } else {
@@ -153,7 +156,8 @@ int build_inctab_link(int nest, inctab_row* parent, inctab_row* entry) {
         parent->child = entry;
     } else {
         inctab_row* last = parent->child;
-        while (last->next != nullptr) last = last->next;
+        while (last->next != nullptr)
+            last = last->next;
         last->next = entry;
     }
     entry->parent = parent;
@@ -224,10 +228,9 @@ refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source
 rmodtab_row* build_rmodtab(modtab_row* module, project& p, srctab_row* source) {
     const table_index* x = usable_index(p);
     const int at = static_cast<int>(module - p.modtab);
-    if (rmodtab_row* ref =
-            x != nullptr && at >= 0 && at < x->mod_indexed
-                ? own_reference(x->mod_last_ref[at], source->rmod1, source->rmod_cnt)
-                : search_references(source->rmod1, source->rmod_cnt, module))
+    if (rmodtab_row* ref = x != nullptr && at >= 0 && at < x->mod_indexed
+                               ? own_reference(x->mod_last_ref[at], source->rmod1, source->rmod_cnt)
+                               : search_references(source->rmod1, source->rmod_cnt, module))
         return ref;
     if (p.rmod >= mxrmod) {
         std::printf("#ERROR#  build_rmodtab  rmodule table overflow >=%d\n", mxrmod);

@@ -2,7 +2,7 @@
 // read by the writer. Rows never move, so rows refer to each other by address for the whole run.
 #pragma once
 
-#include "driver/limits.hpp"
+#include "limits.hpp"
 
 #include <string_view>
 
@@ -30,14 +30,14 @@ struct srctab_row {
     int no;
     int srcdir_no;
     int incdir_no;
-    int inctype;         // -1: the source's own directory holds its includes; 1: an -I directory
-    rmodtab_row* rmod1;  // first of rmod_cnt consecutive module references
+    int inctype;        // -1: the source's own directory holds its includes; 1: an -I directory
+    rmodtab_row* rmod1; // first of rmod_cnt consecutive module references
     int rmod_cnt;
     refinctab_row* rinc1; // first of rinc_cnt consecutive include references
     int rinc_cnt;
     int line_cnt;
     int incline_cnt;
-    int lang;            // 1 Fortran, 2 C
+    int lang; // 1 Fortran, 2 C
     int flg_prog;
     char name[src_name_size];
 };
@@ -46,9 +46,9 @@ struct inctab_row {
     int no;
     int inctype;
     int incdir_no;
-    int flg_ref;         // read for the source now being processed: the scan stores its
-                         // per-source generation here, so a new source clears all at once
-    inctab_row* parent;  // where the entry was first met; null for a source file
+    int flg_ref;        // read for the source now being processed: the scan stores its
+                        // per-source generation here, so a new source clears all at once
+    inctab_row* parent; // where the entry was first met; null for a source file
     inctab_row* next;
     inctab_row* child;
     char name[inc_name_size];
@@ -62,7 +62,7 @@ struct refinctab_row {
 
 struct modtab_row {
     int no;
-    srctab_row* source;  // the defining source; null while the module is only used
+    srctab_row* source; // the defining source; null while the module is only used
     char name[mod_name_size];
 };
 

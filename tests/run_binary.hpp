@@ -41,7 +41,8 @@ inline std::string read_all(std::FILE* f) {
     std::rewind(f);
     char buf[4096];
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        text.append(buf, n);
     return text;
 }
 
@@ -52,8 +53,7 @@ inline std::string fold_crlf(const std::string& text) {
     std::string folded;
     folded.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-            folded += text[i];
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) folded += text[i];
     return folded;
 }
 
@@ -86,10 +86,9 @@ inline HANDLE temp_handle() {
     if (GetTempPathA(sizeof dir, dir) == 0 || GetTempFileNameA(dir, "zk", 0, name) == 0)
         return INVALID_HANDLE_VALUE;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                       nullptr);
+    return CreateFileA(
+        name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
 inline std::string read_handle(HANDLE h) {
@@ -97,7 +96,8 @@ inline std::string read_handle(HANDLE h) {
     SetFilePointer(h, 0, nullptr, FILE_BEGIN);
     char buf[4096];
     DWORD n = 0;
-    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) text.append(buf, n);
+    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0)
+        text.append(buf, n);
     return fold_crlf(text);
 }
 #endif
@@ -121,8 +121,7 @@ inline run_result run_binary(const std::string& program, const std::string& cwd,
                                    &inherit, OPEN_EXISTING, 0, nullptr)
                      : temp_handle();
     HANDLE err = temp_handle();
-    if (in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE &&
-        err != INVALID_HANDLE_VALUE) {
+    if (in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE) {
         std::string line;
         append_quoted(line, program);
         for (const std::string& a : args) {
@@ -174,7 +173,8 @@ inline run_result run_binary(const std::string& program, const std::string& cwd,
     // Built before fork: the child only calls async-signal-safe functions.
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     std::fflush(nullptr);
     pid_t pid = fork();
@@ -192,8 +192,10 @@ inline run_result run_binary(const std::string& program, const std::string& cwd,
         int wstatus = 0;
         while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
         }
-        if (WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
-        else if (WIFSIGNALED(wstatus)) r.status = 128 + WTERMSIG(wstatus);
+        if (WIFEXITED(wstatus))
+            r.status = WEXITSTATUS(wstatus);
+        else if (WIFSIGNALED(wstatus))
+            r.status = 128 + WTERMSIG(wstatus);
         r.out = run_binary_detail::read_all(out);
         r.err = run_binary_detail::read_all(err);
     } else {
@@ -244,5 +246,7 @@ struct temp_dir {
         std::ofstream(file, std::ios::binary) << text;
         return file;
     }
-    std::string str() const { return path.string(); }
+    std::string str() const {
+        return path.string();
+    }
 };

@@ -1,8 +1,8 @@
 // The directory library through its own calling convention: blank-padded fields, ierror,
 // and the exact one-line reports on standard output.
-#include "dirlib/dirlib.hpp"
-#include "dirlib/dirscan.hpp"
-#include "dirlib/file_search.hpp"
+#include "dirlib.hpp"
+#include "dirscan.hpp"
+#include "file_search.hpp"
 
 #include <gtest/gtest.h>
 
@@ -211,11 +211,14 @@ TEST_F(DirlibTest, PatternsListDirectoriesDotNamesAndTheDirectoriesOwnEntries) {
         std::vector<std::pair<std::string, int>> expect;
     } cases[] = {
         {at(""),
-         {{".", 1}, {"..", 1}, {".hidden.f", 0},
+         {{".", 1},
+          {"..", 1},
+          {".hidden.f", 0},
 #ifndef _WIN32
           {"dangling", 999},
 #endif
-          {"inc", 1}, {"x.f", 0}}},
+          {"inc", 1},
+          {"x.f", 0}}},
         {at("I?C"), {{"inc", 1}}},
         {at("*.F"), {{".hidden.f", 0}, {"x.f", 0}}},
         {at(".*"), {{".", 1}, {"..", 1}, {".hidden.f", 0}}},

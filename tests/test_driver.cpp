@@ -1,6 +1,6 @@
 // The argument routines, the table-size options and the classification of the command line.
-#include "driver/driver.hpp"
-#include "tables/tables.hpp"
+#include "driver.hpp"
+#include "tables.hpp"
 
 #include <gtest/gtest.h>
 
@@ -23,20 +23,13 @@ TEST(ArgSrc, SplitsDirectoryAndFile) {
         const char* file;
         int result;
     } cases[] = {
-        {"a.f", ".", "a.f", 0},
-        {"sub\\a.f", "sub", "a.f", 0},
-        {"x/y/a.f", "x\\y", "a.f", 0},
-        {"x/y\\a.f", "x/y", "a.f", 0},
-        {"x\\y/a.f", "x", "y/a.f", 0},
-        {"\\a.f", "", "a.f", 0},
-        {"/a.f", "", "a.f", 0},
-        {"c:\\src\\*.f", "c:\\src", "*.f", 0},
-        {"c:a.f", ".", "c:a.f", 0},
-        {"", ".", "", 0},
-        {"sub\\", "sub\\", "", -1},
-        {"sub/", "sub\\", "", -1},
-        {"a/b/", "a\\b\\", "", -1},
-        {"/", "\\", "", -1},
+        {"a.f", ".", "a.f", 0},        {"sub\\a.f", "sub", "a.f", 0},
+        {"x/y/a.f", "x\\y", "a.f", 0}, {"x/y\\a.f", "x/y", "a.f", 0},
+        {"x\\y/a.f", "x", "y/a.f", 0}, {"\\a.f", "", "a.f", 0},
+        {"/a.f", "", "a.f", 0},        {"c:\\src\\*.f", "c:\\src", "*.f", 0},
+        {"c:a.f", ".", "c:a.f", 0},    {"", ".", "", 0},
+        {"sub\\", "sub\\", "", -1},    {"sub/", "sub\\", "", -1},
+        {"a/b/", "a\\b\\", "", -1},    {"/", "\\", "", -1},
     };
     for (const Case& c : cases) {
         char dir[64], file[64];
@@ -61,9 +54,17 @@ TEST(ArgInc, TakesTheDirectoryOutOfTheOption) {
         const char* argument;
         const char* row;
     } cases[] = {
-        {"-Iinc", "inc"},   {"-Iinc\\", "inc"},   {"-Iinc/", "inc"},     {"-Ia/b/", "a\\b"},
-        {"-Ia\\b/", "a\\b/"}, {"-I\\", ""},       {"-Ic:\\", "c:"},      {"-I/", ""},
-        {"-Ia//", "a\\"},   {"-Ia\\\\", "a\\"},   {"-I/usr/inc", "\\usr\\inc"},
+        {"-Iinc", "inc"},
+        {"-Iinc\\", "inc"},
+        {"-Iinc/", "inc"},
+        {"-Ia/b/", "a\\b"},
+        {"-Ia\\b/", "a\\b/"},
+        {"-I\\", ""},
+        {"-Ic:\\", "c:"},
+        {"-I/", ""},
+        {"-Ia//", "a\\"},
+        {"-Ia\\\\", "a\\"},
+        {"-I/usr/inc", "\\usr\\inc"},
     };
     for (const Case& c : cases) {
         char row[64];
@@ -81,8 +82,8 @@ TEST(ArgInc, RefusesAnOptionWithoutDirectory) {
         CaptureStdout();
         CaptureStderr();
         EXPECT_EQ(mprc_arginc(argument, row), -1);
-        EXPECT_EQ(GetCapturedStdout(),
-                  "#ERROR#  argument [" + std::string(argument) + "] error : not include directory\n");
+        EXPECT_EQ(GetCapturedStdout(), "#ERROR#  argument [" + std::string(argument) +
+                                           "] error : not include directory\n");
         EXPECT_EQ(GetCapturedStderr(), "#ERROR#  argumenterr \n");
         EXPECT_STREQ(row, "");
     }
@@ -94,7 +95,8 @@ struct Line {
     std::vector<char*> argv;
     explicit Line(std::vector<std::string> w) : words(std::move(w)) {
         words.insert(words.begin(), "zelkov");
-        for (std::string& s : words) argv.push_back(s.data());
+        for (std::string& s : words)
+            argv.push_back(s.data());
         argv.push_back(nullptr);
     }
     int argc() const { return static_cast<int>(words.size()); }
@@ -132,14 +134,16 @@ TEST(Options, SetCapacitiesUntilTheFirstOtherArgument) {
         EXPECT_EQ(first, c.first) << line.words[1];
         if (c.first < 0) {
             int position = 1;
-            while (line.words[position] == "-mxsrc1") ++position;
+            while (line.words[position] == "-mxsrc1")
+                ++position;
             EXPECT_EQ(out, "#ERROR#  invalid option argument-" + std::to_string(position) + "=[" +
                                line.words[position] + "]\n");
             continue;
         }
         EXPECT_EQ(out, "");
         int caps[5] = {mxsrc, mxinc, mxrinc, mxmod, mxrmod};
-        for (int k = 0; k < 5; ++k) EXPECT_EQ(caps[k], c.caps[k]) << line.words[1] << " #" << k;
+        for (int k = 0; k < 5; ++k)
+            EXPECT_EQ(caps[k], c.caps[k]) << line.words[1] << " #" << k;
     }
     mprc_options(1, nullptr); // back to the defaults
     EXPECT_EQ(mxsrc, default_mxsrc);
@@ -157,7 +161,8 @@ struct Classified {
 
     explicit Classified(std::vector<std::string> args) : line(std::move(args)) {
         std::size_t longest = 0;
-        for (const std::string& w : line.words) longest = std::max(longest, w.size());
+        for (const std::string& w : line.words)
+            longest = std::max(longest, w.size());
         width = static_cast<int>(longest) + 2;
         std::size_t rows = line.words.size() + 3;
         argtab.resize(rows);
@@ -177,7 +182,8 @@ struct Classified {
     }
     std::string rows(char* table, int last) const {
         std::string all;
-        for (int i = 0; i <= last; ++i) all += std::string(mprc_table_add(table, width, i)) + ";";
+        for (int i = 0; i <= last; ++i)
+            all += std::string(mprc_table_add(table, width, i)) + ";";
         return all;
     }
 };
@@ -193,20 +199,35 @@ TEST(Classify, SharesEqualDirectoriesAndKeepsFileParts) {
         {{"a.f"}, {{1, 2, 0, 0, 0}}, ".;", ".;", "a.f;"},
         {{"-I", "a.f"}, {{1, -1, -1, -1, -1}, {2, 2, 0, 0, 0}}, ".;", ".;", "a.f;"},
         {{"-Iinc", "a.f", "b.f", "-I", "c.f"},
-         {{1, 1, 0, -1, -1}, {2, 2, 0, 0, 0}, {3, 2, 0, 0, 1}, {4, -1, -1, -1, -1}, {5, 2, 1, 0, 2}},
-         "inc;.;", ".;", "a.f;b.f;c.f;"},
+         {{1, 1, 0, -1, -1},
+          {2, 2, 0, 0, 0},
+          {3, 2, 0, 0, 1},
+          {4, -1, -1, -1, -1},
+          {5, 2, 1, 0, 2}},
+         "inc;.;",
+         ".;",
+         "a.f;b.f;c.f;"},
         {{"-Iinc", "a.f", "-Iinc", "b.f"},
          {{1, 1, 0, -1, -1}, {2, 2, 0, 0, 0}, {3, 1, 0, -1, -1}, {4, 2, 0, 0, 1}},
-         "inc;", ".;", "a.f;b.f;"},
+         "inc;",
+         ".;",
+         "a.f;b.f;"},
         {{"src\\a.f", "-Isrc", "b.f"},
          {{1, 2, 0, 0, 0}, {2, 1, 0, -1, -1}, {3, 2, 0, 1, 1}},
-         "src;", "src;.;", "a.f;b.f;"},
+         "src;",
+         "src;.;",
+         "a.f;b.f;"},
         {{"src\\a.f", "src\\b.f"}, {{1, 2, 0, 0, 0}, {2, 2, 0, 0, 1}}, "src;", "src;", "a.f;b.f;"},
-        {{"Src\\a.f", "src\\b.f"}, {{1, 2, 0, 0, 0}, {2, 2, 1, 1, 1}}, "Src;src;", "Src;src;",
+        {{"Src\\a.f", "src\\b.f"},
+         {{1, 2, 0, 0, 0}, {2, 2, 1, 1, 1}},
+         "Src;src;",
+         "Src;src;",
          "a.f;b.f;"},
         {{"x/y/a.f", "x\\y\\b.f", "-Ix/y/", "c.f", "x\\y\\d.f"},
          {{1, 2, 0, 0, 0}, {2, 2, 0, 0, 1}, {3, 1, 0, -1, -1}, {4, 2, 0, 1, 2}, {5, 2, 0, 0, 3}},
-         "x\\y;", "x\\y;.;", "a.f;b.f;c.f;d.f;"},
+         "x\\y;",
+         "x\\y;.;",
+         "a.f;b.f;c.f;d.f;"},
         {{"-Ia", "-Ib", "s\\a.f", "-Ia", "-I", "b\\b.f", "t\\c.f"},
          {{1, 1, 0, -1, -1},
           {2, 1, 1, -1, -1},
@@ -215,7 +236,9 @@ TEST(Classify, SharesEqualDirectoriesAndKeepsFileParts) {
           {5, -1, -1, -1, -1},
           {6, 2, 1, 1, 1},
           {7, 2, 2, 2, 2}},
-         "a;b;t;", "s;b;t;", "a.f;b.f;c.f;"},
+         "a;b;t;",
+         "s;b;t;",
+         "a.f;b.f;c.f;"},
     };
     for (const Case& c : cases) {
         Classified k(c.args);
@@ -248,11 +271,17 @@ TEST(Classify, EndsAtTheFirstUnusableArgument) {
     } cases[] = {
         {{"-?", "a.f"}, 1, "", ""},
         {{"a.f", "-?x"}, 1, "", ""},
-        {{"-x", "a.f"}, -1, "#ERROR#  invalid argument argument-1=[-x]\n",
+        {{"-x", "a.f"},
+         -1,
+         "#ERROR#  invalid argument argument-1=[-x]\n",
          "#ERROR#  invalid argument\n"},
-        {{"a.f", "-mxsrc5"}, -1, "#ERROR#  invalid argument argument-2=[-mxsrc5]\n",
+        {{"a.f", "-mxsrc5"},
+         -1,
+         "#ERROR#  invalid argument argument-2=[-mxsrc5]\n",
          "#ERROR#  invalid argument\n"},
-        {{"a.f", "-"}, -1, "#ERROR#  invalid argument argument-2=[-]\n",
+        {{"a.f", "-"},
+         -1,
+         "#ERROR#  invalid argument argument-2=[-]\n",
          "#ERROR#  invalid argument\n"},
         {{"a.f", "sub\\", "-x"}, -1, "", "#ERROR# argument [sub\\] error : not file\n"},
         {{"-Iinc", "-I"}, -1, "#ERROR#  no source-file direction.\n", ""},

@@ -1,5 +1,5 @@
 // The real binary, run the way a user runs it: command lines, exit status and both streams.
-#include "tests/run_binary.hpp"
+#include "run_binary.hpp"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,8 @@ const std::string program_f = "      PROGRAM MAIN\n      END\n";
 
 std::string joined(const std::vector<std::string>& args) {
     std::string all;
-    for (const std::string& a : args) all += "[" + a + "]";
+    for (const std::string& a : args)
+        all += "[" + a + "]";
     return all;
 }
 
@@ -68,23 +69,32 @@ TEST_F(E2eTest, UnusableCommandLinesAreReportedWithStatusOne) {
         std::string out;
         std::string err;
     } cases[] = {
-        {{"-mxsrc0", "a.f"}, "#ERROR#  invalid option argument-1=[-mxsrc0]\n",
+        {{"-mxsrc0", "a.f"},
+         "#ERROR#  invalid option argument-1=[-mxsrc0]\n",
          "#ERROR#  invalid argument\n" + usage_text},
-        {{"-mxsrc", "a.f"}, "#ERROR#  invalid option argument-1=[-mxsrc]\n",
+        {{"-mxsrc", "a.f"},
+         "#ERROR#  invalid option argument-1=[-mxsrc]\n",
          "#ERROR#  invalid argument\n" + usage_text},
-        {{"-mxinc5", "-mxmodx", "a.f"}, "#ERROR#  invalid option argument-2=[-mxmodx]\n",
+        {{"-mxinc5", "-mxmodx", "a.f"},
+         "#ERROR#  invalid option argument-2=[-mxmodx]\n",
          "#ERROR#  invalid argument\n" + usage_text},
-        {{"-mxrinc-3", "a.f"}, "#ERROR#  invalid option argument-1=[-mxrinc-3]\n",
+        {{"-mxrinc-3", "a.f"},
+         "#ERROR#  invalid option argument-1=[-mxrinc-3]\n",
          "#ERROR#  invalid argument\n" + usage_text},
-        {{"-mxsrc99999999999", "a.f"}, "#ERROR#  invalid option argument-1=[-mxsrc99999999999]\n",
+        {{"-mxsrc99999999999", "a.f"},
+         "#ERROR#  invalid option argument-1=[-mxsrc99999999999]\n",
          "#ERROR#  invalid argument\n" + usage_text},
-        {{"-mxrmod2147483648", "a.f"}, "#ERROR#  invalid option argument-1=[-mxrmod2147483648]\n",
+        {{"-mxrmod2147483648", "a.f"},
+         "#ERROR#  invalid option argument-1=[-mxrmod2147483648]\n",
          "#ERROR#  invalid argument\n" + usage_text},
-        {{"-x", "a.f"}, "#ERROR#  invalid argument argument-1=[-x]\n",
+        {{"-x", "a.f"},
+         "#ERROR#  invalid argument argument-1=[-x]\n",
          "#ERROR#  invalid argument\n" + usage_text},
-        {{"a.f", "-mxsrc5"}, "#ERROR#  invalid argument argument-2=[-mxsrc5]\n",
+        {{"a.f", "-mxsrc5"},
+         "#ERROR#  invalid argument argument-2=[-mxsrc5]\n",
          "#ERROR#  invalid argument\n" + usage_text},
-        {{"-I", "-mxsrc5", "a.f"}, "#ERROR#  invalid argument argument-2=[-mxsrc5]\n",
+        {{"-I", "-mxsrc5", "a.f"},
+         "#ERROR#  invalid argument argument-2=[-mxsrc5]\n",
          "#ERROR#  invalid argument\n" + usage_text},
         {{"sub\\"}, "", "#ERROR# argument [sub\\] error : not file\n" + usage_text},
         {{"a.f", "sub/", "-x"}, "", "#ERROR# argument [sub/] error : not file\n" + usage_text},
@@ -257,8 +267,8 @@ TEST_F(E2eTest, WorkedExampleIsWrittenByteForByte) {
     dir.write("src/main.f90", "program main\n  use m1\n  include 'c.inc'\nend program main\n");
     dir.write("inc/c.inc", "  integer, parameter :: n = 3\n");
     for (const char* sep : {"\\", "/"}) {
-        run_result r = run({"-Iinc", std::string("src") + sep + "m1.f90",
-                            std::string("src") + sep + "main.f90"});
+        run_result r = run(
+            {"-Iinc", std::string("src") + sep + "m1.f90", std::string("src") + sep + "main.f90"});
         EXPECT_EQ(r.status, 0) << sep;
         EXPECT_EQ(r.err, "") << sep;
         EXPECT_EQ(r.out, worked_example) << sep;
@@ -335,7 +345,8 @@ TEST_F(E2eTest, ScanReportsReachBothStreams) {
         std::string out;
         std::string err;
     } cases[] = {
-        {{"sub\\a.f"}, "#ERROR#  build_file  not exist source file [sub\\gone.inc]\n",
+        {{"sub\\a.f"},
+         "#ERROR#  build_file  not exist source file [sub\\gone.inc]\n",
          "#ERROR#  not exist source file [sub\\gone.inc]\n"},
         {{"b.txt"}, "#ERROR#  invalid source type [b.txt] \n", "#ERROR#  invalid source type\n"},
         {{"sub"}, "#ERROR#  invalid source type [sub] \n", "#ERROR#  invalid source type\n"},
@@ -343,7 +354,8 @@ TEST_F(E2eTest, ScanReportsReachBothStreams) {
          "\nError at opndir : Failed to call FindFirstFile. Handle is 0 : (sub\\*.c).\n"
          "#ERROR#  build  opndir error path1[sub\\*.c]\n",
          "#ERROR#  opndir error no such file\n"},
-        {{"-mxinc1", "-Isub", "x.f"}, "#ERROR#  build_file  not exist source file [.\\x.f]\n",
+        {{"-mxinc1", "-Isub", "x.f"},
+         "#ERROR#  build_file  not exist source file [.\\x.f]\n",
          "#ERROR#  not exist source file [.\\x.f]\n"},
     };
     for (const Case& c : cases) {
@@ -368,7 +380,8 @@ run_result run_into_closed_pipe(const std::string& dir, const std::vector<std::s
     std::FILE* err = std::tmpfile();
     const std::string bin = zelkov_bin();
     std::vector<char*> argv{const_cast<char*>(bin.c_str())};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = fork();
     if (pid == 0) {

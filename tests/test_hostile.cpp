@@ -1,8 +1,8 @@
 // Hostile input, end to end: files that are not what their names say, files that vanish or
 // cannot be read, include chains and command lines at the limits. Each run ends in its
 // report or in a complete makefile, within a time limit, never in a crash or a hang.
-#include "driver/limits.hpp"
-#include "tests/run_binary.hpp"
+#include "limits.hpp"
+#include "run_binary.hpp"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const timeout_program = "/usr/bin/timeout";
-constexpr int timeout_status = 124;  // what timeout returns when it had to stop the program
+constexpr int timeout_status = 124; // what timeout returns when it had to stop the program
 
 const std::string program_f = "      PROGRAM MAIN\n      END\n";
 
@@ -89,7 +89,7 @@ TEST_F(HostileTest, PathsThatAreNoRegularFilesAreRefusedWithoutWaiting) {
     };
     const refused cases[] = {
         {{"dir.f"}, ".\\dir.f"},
-        {{"pipe.f"}, ".\\pipe.f"},  // opened for reading, it would wait for a writer forever
+        {{"pipe.f"}, ".\\pipe.f"}, // opened for reading, it would wait for a writer forever
         {{"b.f"}, ".\\pipe.inc"},
         {{"-I.", "b.f"}, ".\\pipe.inc"},
     };
@@ -182,9 +182,11 @@ TEST_F(HostileTest, ArgumentOfAHundredThousandCharacters) {
         std::string summary;
     };
     const huge cases[] = {
-        {{name}, " #ERROR#  build_file  source filename error filename=[]\n",
+        {{name},
+         " #ERROR#  build_file  source filename error filename=[]\n",
          "#ERROR#  source filename error\n"},
-        {{"-I" + name, "c.f"}, " #ERROR#  build_file  include filename error filename=[]\n",
+        {{"-I" + name, "c.f"},
+         " #ERROR#  build_file  include filename error filename=[]\n",
          "#ERROR#  include filename error\n"},
     };
     for (const huge& c : cases) {
@@ -198,7 +200,9 @@ TEST_F(HostileTest, ArgumentOfAHundredThousandCharacters) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("#ERROR#  output_line  too long buf=[INCDIR=" + name + "]\n"),
               std::string::npos);
-    EXPECT_NE(r.out.find("\nINCDIR=" + name.substr(0, makefile_line_max - std::string("INCDIR=").size()) + "\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nINCDIR=" +
+                         name.substr(0, makefile_line_max - std::string("INCDIR=").size()) + "\n"),
+              std::string::npos);
     EXPECT_NE(r.err.find("#ERROR#  output error\n"), std::string::npos);
 }
 
@@ -225,7 +229,8 @@ TEST_F(HostileTest, TenThousandArguments) {
 }
 
 TEST_F(HostileTest, WildcardOverFiftyThousandFiles) {
-    for (int i = 0; i < 50000; ++i) std::ofstream(at("f" + std::to_string(i) + ".f")) << "";
+    for (int i = 0; i < 50000; ++i)
+        std::ofstream(at("f" + std::to_string(i) + ".f")) << "";
     run_result r = run({"-mxsrc60000", "*.f"});
     expect_orderly(r, "*.f");
     EXPECT_EQ(r.status, 0);
@@ -238,4 +243,4 @@ TEST_F(HostileTest, WildcardOverFiftyThousandFiles) {
     EXPECT_EQ(r.out.find(".obj\" : ", last + fortran_rule("f9999").size()), std::string::npos);
 }
 
-}  // namespace
+} // namespace

@@ -1,6 +1,6 @@
 // Statement readers and analysers: every call's result, statement, pending line and flag.
-#include "driver/limits.hpp"
-#include "lang/lang.hpp"
+#include "lang.hpp"
+#include "limits.hpp"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +61,8 @@ struct reader {
 std::vector<call> read_all(int lang, const std::string& text) {
     reader r{temp_file(text), lang};
     std::vector<call> calls;
-    do calls.push_back(r.next());
+    do
+        calls.push_back(r.next());
     while (calls.back().rtn > 0 && calls.size() < 100000);
     return calls;
 }
@@ -74,20 +75,24 @@ struct reader_case {
 
 const call at_end{0, "", "", 0};
 
-std::string fixed(const std::string& text) { return "      " + text; }
+std::string fixed(const std::string& text) {
+    return "      " + text;
+}
 std::string repeat(const std::string& s, int n) {
     std::string out;
-    for (int i = 0; i < n; ++i) out += s;
+    for (int i = 0; i < n; ++i)
+        out += s;
     return out;
 }
 
-const std::string line131 = fixed("B=2") + std::string(122, 'x');  // 131 characters
-const std::string text_of_131 = "B=2" + std::string(63, 'x');         // columns 7 to 72
+const std::string line131 = fixed("B=2") + std::string(122, 'x'); // 131 characters
+const std::string text_of_131 = "B=2" + std::string(63, 'x');     // columns 7 to 72
 
 const reader_case fortran_cases[] = {
     {"empty file", "", {at_end}},
     {"only comment lines", "C one\n* two\nc three\n", {{3, "", "", 0}, at_end}},
-    {"two statements", fixed("X=1\n") + fixed("Y=2\n"),
+    {"two statements",
+     fixed("X=1\n") + fixed("Y=2\n"),
      {{1, "X=1", fixed("Y=2"), 1}, {1, "Y=2", "", 0}, at_end}},
     {"worked example: continuation, then a label",
      "C comment\n" + fixed("INCLUDE\n") + "     & 'defs.inc'\n100   CONTINUE\n",
@@ -101,29 +106,37 @@ const reader_case fortran_cases[] = {
       {1, "X=1", fixed("INCLUDE 'a!b.inc'"), 1},
       {1, "INCLUDE 'a", "", 0},
       at_end}},
-    {"'!' as first non-blank is a comment line", "          ! note\n!x\n", {{2, "", "", 0}, at_end}},
+    {"'!' as first non-blank is a comment line",
+     "          ! note\n!x\n",
+     {{2, "", "", 0}, at_end}},
     {"columns beyond 72 take no part",
      fixed("X=1") + std::string(63, ' ') + "!SEQ0001\n" + fixed("Y=2") + std::string(63, ' ') +
          "SEQ00020\n",
      {{1, "X=1" + std::string(63, ' '), fixed("Y=2") + std::string(63, ' ') + "SEQ00020", 1},
       {1, "Y=2" + std::string(63, ' '), "", 0},
       at_end}},
-    {"tab form and a tab-digit continuation", "\tUSE mymod\n\tINCLUDE\n\t1 'x.inc'\n",
+    {"tab form and a tab-digit continuation",
+     "\tUSE mymod\n\tINCLUDE\n\t1 'x.inc'\n",
      {{1, "USE mymod", "\tINCLUDE", 1}, {2, "INCLUDE 'x.inc'", "", 0}, at_end}},
     {"a tab after a label begins the text", "12\tX=1\n", {{1, "\tX=1", "", 0}, at_end}},
-    {"'&' in column 1 continues", fixed("USE m,\n") + "& ONLY: a\n",
+    {"'&' in column 1 continues",
+     fixed("USE m,\n") + "& ONLY: a\n",
      {{2, "USE m, ONLY: a", "", 0}, at_end}},
     {"text from column 5 is a new statement, from column 6 a continuation",
      fixed("USE m,&\n") + "    ONLY: a\n" + "     ONLY: b\n",
      {{1, "USE m,&", "    ONLY: a", 1}, {2, "ONLY: aNLY: b", "", 0}, at_end}},
-    {"free form line beginning with c is a comment", "contains\n" + fixed("X=1\n"),
+    {"free form line beginning with c is a comment",
+     "contains\n" + fixed("X=1\n"),
      {{2, "X=1", "", 0}, at_end}},
     {"a lone label has no text", "100\n" + fixed("X=1\n"), {{2, "X=1", "", 0}, at_end}},
-    {"comment lines between continuations", fixed("A\n") + "C x\n\n     &B\n",
+    {"comment lines between continuations",
+     fixed("A\n") + "C x\n\n     &B\n",
      {{4, "AB", "", 0}, at_end}},
-    {"a file of only continuation lines", "     &X\n     &X\n     &X\n",
+    {"a file of only continuation lines",
+     "     &X\n     &X\n     &X\n",
      {{3, "&XXX", "", 0}, at_end}},
-    {"131 characters and LF are one line", fixed("A=1\n") + line131 + "\n" + fixed("C=3\n"),
+    {"131 characters and LF are one line",
+     fixed("A=1\n") + line131 + "\n" + fixed("C=3\n"),
      {{1, "A=1", line131, 1}, {1, text_of_131, fixed("C=3"), 1}, {1, "C=3", "", 0}, at_end}},
     {"131 characters and CR LF are one line",
      fixed("A=1\r\n") + line131 + "\r\n" + fixed("C=3\r\n"),
@@ -132,47 +145,62 @@ const reader_case fortran_cases[] = {
      fixed("A=1\n") + line131 + "USE junk\n" + fixed("C=3\n"),
      {{1, "A=1", line131, 1}, {1, text_of_131, fixed("C=3"), 1}, {1, "C=3", "", 0}, at_end}},
     {"last line without a newline", fixed("X=1"), {{1, "X=1", "", 0}, at_end}},
-    {"a NUL byte ends the line's text", fixed("X=1\0USE junk\n"s) + "\0\n"s + fixed("Y=2\n"),
+    {"a NUL byte ends the line's text",
+     fixed("X=1\0USE junk\n"s) + "\0\n"s + fixed("Y=2\n"),
      {{2, "X=1", fixed("Y=2"), 1}, {1, "Y=2", "", 0}, at_end}},
     {"a lone CR stays text", fixed("X=1\rY\n"), {{1, "X=1\rY", "", 0}, at_end}},
 };
 
 const reader_case c_cases[] = {
     {"empty file", "", {at_end}},
-    {"three includes", "#include \"a.h\"\n#include \"b.h\"\n#include \"c.h\"\n",
+    {"three includes",
+     "#include \"a.h\"\n#include \"b.h\"\n#include \"c.h\"\n",
      {{1, "#include \"a.h\"", "", 1},
       {2, "#include \"b.h\"", "", 1},
       {2, "#include \"c.h\"", "", 1},
       at_end}},
-    {"three includes with CR LF", "#include \"a.h\"\r\n#include \"b.h\"\r\n#include \"c.h\"\r\n",
+    {"three includes with CR LF",
+     "#include \"a.h\"\r\n#include \"b.h\"\r\n#include \"c.h\"\r\n",
      {{1, "#include \"a.h\"", "", 1},
       {2, "#include \"b.h\"", "", 1},
       {2, "#include \"c.h\"", "", 1},
       at_end}},
-    {"leading blanks dropped", "   #  include \"x.h\"\n", {{1, "#  include \"x.h\"", "", 1}, at_end}},
-    {"two statements on one line", "int a; int b;\n",
+    {"leading blanks dropped",
+     "   #  include \"x.h\"\n",
+     {{1, "#  include \"x.h\"", "", 1}, at_end}},
+    {"two statements on one line",
+     "int a; int b;\n",
      {{1, "int a;", " int b;", 1}, {1, "int b;", "", 1}, at_end}},
-    {"terminators inside a string", "char *s = \"a;b{c\";\n",
+    {"terminators inside a string",
+     "char *s = \"a;b{c\";\n",
      {{1, "char *s = \"a;b{c\";", "", 1}, at_end}},
-    {"comment taken out before the terminator", "x = 1 /* c */;\n",
+    {"comment taken out before the terminator",
+     "x = 1 /* c */;\n",
      {{1, "x = 1 ;", "", 1}, at_end}},
-    {"worked example", "#include \"a.h\" /* note */\nint f(int a, /* x */\n    int b) {\n",
+    {"worked example",
+     "#include \"a.h\" /* note */\nint f(int a, /* x */\n    int b) {\n",
      {{1, "#include \"a.h\" ", "/* note */", 1}, {3, "int f(int a, int b) {", "", 1}, at_end}},
     {"a comment over two lines, then text after it",
-     "/* one\ntwo */ #include \"z.h\"\nint y;\n", {{3, " #include \"z.h\"int y;", "", 1}, at_end}},
-    {"escaped quote inside a string", "s = \"a\\\"b\"; t;\n",
+     "/* one\ntwo */ #include \"z.h\"\nint y;\n",
+     {{3, " #include \"z.h\"int y;", "", 1}, at_end}},
+    {"escaped quote inside a string",
+     "s = \"a\\\"b\"; t;\n",
      {{1, "s = \"a\\\"b\";", " t;", 1}, {1, "t;", "", 1}, at_end}},
-    {"backslash pairs with the last quote: string stays open", "s = \"a\\\\\"; t;\nx\";\n",
+    {"backslash pairs with the last quote: string stays open",
+     "s = \"a\\\\\"; t;\nx\";\n",
      {{2, "s = \"a\\\\\"; t;x\";", "", 1}, at_end}},
     {"line comments", "// only a comment\nfoo(a) // c\n;\n", {{3, "foo(a) ;", "", 1}, at_end}},
     {"an unclosed block comment swallows the rest", "/* open\n#include \"a.h\"\n", {at_end}},
     {"an unclosed string at the end of the file", "char *s = \"abc\ndef\n", {at_end}},
     {"a statement without terminator at the end of the file", "int x\n", {at_end}},
-    {"300 characters are read as 255 and 45", std::string(299, 'x') + ";\n",
+    {"300 characters are read as 255 and 45",
+     std::string(299, 'x') + ";\n",
      {{2, std::string(299, 'x') + ";", "", 1}, at_end}},
-    {"510 characters are two pieces", std::string(509, 'x') + ";\ny;\n",
+    {"510 characters are two pieces",
+     std::string(509, 'x') + ";\ny;\n",
      {{2, std::string(509, 'x') + ";", "", 1}, {2, "y;", "", 1}, at_end}},
-    {"255 characters and CR LF are one piece", std::string(254, 'x') + ";\r\ny;\r\n",
+    {"255 characters and CR LF are one piece",
+     std::string(254, 'x') + ";\r\ny;\r\n",
      {{1, std::string(254, 'x') + ";", "", 1}, {2, "y;", "", 1}, at_end}},
     {"a preprocessor line ends with its line, not at ';' or '{'",
      "#define F(x) do { x; } while (0)\n#include \"a.h\"\n",
@@ -180,38 +208,52 @@ const reader_case c_cases[] = {
     {"a backslash continues a preprocessor line",
      "#define MAX(a,b) \\\n  ((a)>(b)?(a):(b))\n#include \"x.h\"\n",
      {{2, "#define MAX(a,b) ((a)>(b)?(a):(b))", "", 1}, {2, "#include \"x.h\"", "", 1}, at_end}},
-    {"a backslash continues also with CR LF", "#define A \\\r\n 1\r\n#include \"x.h\"\r\n",
+    {"a backslash continues also with CR LF",
+     "#define A \\\r\n 1\r\n#include \"x.h\"\r\n",
      {{2, "#define A 1", "", 1}, {2, "#include \"x.h\"", "", 1}, at_end}},
     {"an empty continued line ends the preprocessor line",
      "#define A \\\n\n#include \"x.h\"\n#define B \\\n   \n#include \"y.h\"\n",
-     {{2, "#define A ", "", 1}, {2, "#include \"x.h\"", "", 1}, {3, "#define B ", "", 1},
-      {2, "#include \"y.h\"", "", 1}, at_end}},
+     {{2, "#define A ", "", 1},
+      {2, "#include \"x.h\"", "", 1},
+      {3, "#define B ", "", 1},
+      {2, "#include \"y.h\"", "", 1},
+      at_end}},
     {"a continued line holding only a comment ends the preprocessor line",
      "#define B \\\n// c\n#include \"y.h\"\n#define C \\\n/* c */\n#include \"z.h\"\n",
-     {{2, "#define B ", "", 1}, {2, "#include \"y.h\"", "", 1}, {3, "#define C ", "", 1},
-      {2, "#include \"z.h\"", "", 1}, at_end}},
+     {{2, "#define B ", "", 1},
+      {2, "#include \"y.h\"", "", 1},
+      {3, "#define C ", "", 1},
+      {2, "#include \"z.h\"", "", 1},
+      at_end}},
     {"a comment opened on a continued line carries it on, blank lines included",
      "#define D \\\n/* c\n\n */ 1\n#include \"w.h\"\n",
      {{4, "#define D  1", "", 1}, {2, "#include \"w.h\"", "", 1}, at_end}},
-    {"a string left open carries a preprocessor line on", "#define S \"a;b\nc\" ; x\n",
+    {"a string left open carries a preprocessor line on",
+     "#define S \"a;b\nc\" ; x\n",
      {{2, "#define S \"a;bc\" ; x", "", 1}, at_end}},
     {"a line holding only /* opens a comment",
-     "/*\n * text; {\n */\n#include \"a.h\"\n", {{4, "#include \"a.h\"", "", 1}, at_end}},
+     "/*\n * text; {\n */\n#include \"a.h\"\n",
+     {{4, "#include \"a.h\"", "", 1}, at_end}},
     {"a remainder ending with /* opens a comment",
      "x; /*\n#include \"a.h\" */\n#include \"b.h\"\n",
      {{1, "x;", " /*", 1}, {3, "#include \"b.h\"", "", 1}, at_end}},
     {"blanks after a comment do not begin a statement",
      "/* c */ \n#include \"a.h\"\n#include \"b.h\"\n",
      {{2, "#include \"a.h\"", "", 1}, {2, "#include \"b.h\"", "", 1}, at_end}},
-    {"a NUL byte ends the line's text", "int a;\0 junk {\n"s + "b;\n",
+    {"a NUL byte ends the line's text",
+     "int a;\0 junk {\n"s + "b;\n",
      {{1, "int a;", "", 1}, {2, "b;", "", 1}, at_end}},
 };
 
 class FortranReader : public ::testing::TestWithParam<reader_case> {};
 class CReader : public ::testing::TestWithParam<reader_case> {};
 
-TEST_P(FortranReader, Calls) { EXPECT_EQ(read_all(1, GetParam().input), GetParam().expected); }
-TEST_P(CReader, Calls) { EXPECT_EQ(read_all(2, GetParam().input), GetParam().expected); }
+TEST_P(FortranReader, Calls) {
+    EXPECT_EQ(read_all(1, GetParam().input), GetParam().expected);
+}
+TEST_P(CReader, Calls) {
+    EXPECT_EQ(read_all(2, GetParam().input), GetParam().expected);
+}
 
 std::string case_name(const ::testing::TestParamInfo<reader_case>& info) {
     return "case" + std::to_string(info.index);
@@ -252,7 +294,7 @@ TEST(FortranReaderLimits, TwoHundredCardsAndNoMore) {
 }
 
 TEST(FortranReaderLimits, ThirteenThousandOneHundredNinetyNineCharacters) {
-    const std::string card(66, 'a');  // columns 7 to 72
+    const std::string card(66, 'a'); // columns 7 to 72
     std::string head = continued(199, card);
     auto ok = read_capturing(1, head + "     &" + std::string(65, 'a') + "\n");
     ASSERT_EQ(ok.calls.size(), 2u);
@@ -262,8 +304,8 @@ TEST(FortranReaderLimits, ThirteenThousandOneHundredNinetyNineCharacters) {
     auto over = read_capturing(1, head + "     &" + card + "\n");
     EXPECT_EQ(over.calls, (std::vector<call>{{-1, std::string(13134, 'a'), "", 0}}));
     EXPECT_EQ(over.out, "#ERROR#  build_read_fort  bun length over col_st=6, col_ed=71\n"
-                        "                       bun=[" + std::string(13134, 'a') +
-                            "], length=13134\n");
+                        "                       bun=[" +
+                            std::string(13134, 'a') + "], length=13134\n");
     EXPECT_EQ(over.err, "#ERROR#  bun buffer overflow : too long statement\n");
 }
 
@@ -275,8 +317,8 @@ TEST(CReaderLimits, ThirteenThousandOneHundredNinetyNineCharacters) {
     auto over = read_capturing(2, head + std::string(199, 'a') + ";\n");
     EXPECT_EQ(over.calls, (std::vector<call>{{-1, std::string(13000, 'a'), "", 0}}));
     EXPECT_EQ(over.out, "#ERROR#  build_read_c  bun length over col_st=0, col_ed=199\n"
-                        "                       bun=[" + std::string(13000, 'a') +
-                            "], length=13000\n");
+                        "                       bun=[" +
+                            std::string(13000, 'a') + "], length=13000\n");
     EXPECT_EQ(over.err, "#ERROR#  bun buffer overflow : too long statement\n");
 }
 
@@ -335,7 +377,8 @@ TEST(Readers, MalformedInputNeverBreaksTheReader) {
             EXPECT_LE(r.calls.back().rtn, 0);
             if (lang == 1 && r.calls.back().rtn == 0) {
                 int expected = input.back() != '\n' ? 1 : 0;
-                for (char ch : input) expected += ch == '\n' ? 1 : 0;
+                for (char ch : input)
+                    expected += ch == '\n' ? 1 : 0;
                 EXPECT_EQ(lines, expected);
             }
         }
@@ -344,9 +387,8 @@ TEST(Readers, MalformedInputNeverBreaksTheReader) {
 
 TEST(Readers, LongFortranLineCountsOnce) {
     EXPECT_EQ(read_all(1, fixed("X=1") + std::string(100000, 'y') + "\n" + fixed("Z=2\n")),
-              (std::vector<call>{{1, "X=1" + std::string(63, 'y'), fixed("Z=2"), 1},
-                                 {1, "Z=2", "", 0},
-                                 at_end}));
+              (std::vector<call>{
+                  {1, "X=1" + std::string(63, 'y'), fixed("Z=2"), 1}, {1, "Z=2", "", 0}, at_end}));
 }
 
 struct ana_case {
@@ -354,7 +396,7 @@ struct ana_case {
     std::string bun;
     int bunclass;
     std::string name;
-    std::string report;  // the summary; the detail line follows from it
+    std::string report; // the summary; the detail line follows from it
 };
 
 // The detail line repeats the summary, with two blanks before "bun=" after "not found".
@@ -403,7 +445,7 @@ const ana_case ana_cases[] = {
     {1, "USE m, ONLY: OPERATOR(==)", 2, "m", ""},
     {1, "USE m, ONLY: ASSIGNMENT(=)", 2, "m", ""},
     {1, "use m, only : operator(/=), x", 2, "m", ""},
-    {1, "USE m, x => y, z = 1", 2, "m", ""},  // only the first '=' is looked at
+    {1, "USE m, x => y, z = 1", 2, "m", ""}, // only the first '=' is looked at
     {1, "SUBMODULE (ancestor) child", 2, "ancestor", ""},
     {1, "submodule (anc:parent) child", 2, "anc", ""},
     {1, "SUBMODULE () child", -1, "", "use module name not found"},
@@ -418,7 +460,8 @@ const ana_case ana_cases[] = {
     {1, "INCLUDE 'defs.h", -1, "", "delimiter not found in include statement"},
     {1, "INCLUDE ''", -1, "", "include file name not found"},
     {1, "INCLUDE '" + std::string(122, 'a') + "'", 3, std::string(122, 'a'), ""},
-    {1, "INCLUDE '" + std::string(123, 'a') + "'", -1, "", "delimiter not found in include statement"},
+    {1, "INCLUDE '" + std::string(123, 'a') + "'", -1, "",
+     "delimiter not found in include statement"},
     {1, "PROGRAM main", 5, "main", ""},
     {1, "PROGRAM", -1, "", "program name not found"},
     {1, "PROGRAM " + name32, -1, "", "too long program name"},
@@ -440,12 +483,15 @@ const ana_case ana_cases[] = {
     {2, "#include \"\"", -1, "", "include file name not found"},
     {2, "#include \"" + std::string(131, 'a') + "\"", 3, std::string(131, 'a'), ""},
     {2, "#include \"" + std::string(132, 'a') + "\"", -1, "", "too long include file name"},
-    {2, "#include \"" + std::string(247, 'a') + "\"", -1, "", "delimiter not found in include statement"},
+    {2, "#include \"" + std::string(247, 'a') + "\"", -1, "",
+     "delimiter not found in include statement"},
     {7, "#include \"util.h\"", 3, "util.h", ""},
     {1, "INCLUDE 'a.inc'", 3, "a.inc", ""},
 };
 
-void PrintTo(const ana_case& c, std::ostream* os) { *os << c.lang << " [" << c.bun << "]"; }
+void PrintTo(const ana_case& c, std::ostream* os) {
+    *os << c.lang << " [" << c.bun << "]";
+}
 
 class Analysers : public ::testing::TestWithParam<ana_case> {};
 
@@ -468,4 +514,4 @@ std::string ana_name(const ::testing::TestParamInfo<ana_case>& info) {
 }
 INSTANTIATE_TEST_SUITE_P(Statements, Analysers, ::testing::ValuesIn(ana_cases), ana_name);
 
-}  // namespace
+} // namespace

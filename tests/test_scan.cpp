@@ -1,5 +1,5 @@
 // The scan on small trees written into a temporary directory: tables after build, reports.
-#include "scan/scan.hpp"
+#include "scan.hpp"
 
 #include <gtest/gtest.h>
 
@@ -121,13 +121,15 @@ struct scan_run {
     std::vector<std::string> includes_of(int row) const {
         std::vector<std::string> names;
         const srctab_row& s = srctab[row];
-        for (int k = 0; k < s.rinc_cnt; ++k) names.push_back(s.rinc1[k].include->name);
+        for (int k = 0; k < s.rinc_cnt; ++k)
+            names.push_back(s.rinc1[k].include->name);
         return names;
     }
     std::vector<std::string> modules_of(int row) const {
         std::vector<std::string> names;
         const srctab_row& s = srctab[row];
-        for (int k = 0; k < s.rmod_cnt; ++k) names.push_back(s.rmod1[k].module->name);
+        for (int k = 0; k < s.rmod_cnt; ++k)
+            names.push_back(s.rmod1[k].module->name);
         return names;
     }
 };
@@ -207,7 +209,8 @@ TEST(Scan, IncludeOnlyInAnotherDirectoryDoesNotExist) {
 
 TEST(Scan, UsesAreCountedOncePerSourceAndProgramInIncludeMarksTheSource) {
     tree t;
-    t.write("a.f90", "subroutine s1\n use geo\nend\nsubroutine s2\n use GEO\n include 'p.inc'\nend\n");
+    t.write("a.f90",
+            "subroutine s1\n use geo\nend\nsubroutine s2\n use GEO\n include 'p.inc'\nend\n");
     t.write("p.inc", "program main\n");
     t.write("g.f90", "module Geo\nend module\n");
     scan_run r;
@@ -328,7 +331,8 @@ TEST(Scan, IncludeFilesReadOnceGiveTheTablesOfReadingThemForEverySource) {
     const replay_case cases[] = {
         {"shared, nested and cyclic includes, with statements of every kind",
          {{"a.inc", "      INCLUDE 'b.inc'\n      USE ma\nC comment\n      X = 1\n"},
-          {"b.inc", "      INCLUDE 'a.inc'\n      INCLUDE 'c.inc'\n      USE MB,\n     &  ONLY: y\n"},
+          {"b.inc",
+           "      INCLUDE 'a.inc'\n      INCLUDE 'c.inc'\n      USE MB,\n     &  ONLY: y\n"},
           {"c.inc", "      MODULE dup\n      END MODULE\n      PROGRAM p\n"},
           {"s1.f", "      INCLUDE 'b.inc'\n      INCLUDE 'a.inc'\n      END\n"},
           {"s2.f", "      INCLUDE 'a.inc'\n      USE mb\n"},
@@ -363,7 +367,8 @@ TEST(Scan, IncludeFilesReadOnceGiveTheTablesOfReadingThemForEverySource) {
         capacities keep;
         mxrinc = c.mxrinc;
         tree t;
-        for (const auto& [name, text] : c.files) t.write(name, text);
+        for (const auto& [name, text] : c.files)
+            t.write(name, text);
         scan_run once, every;
         for (scan_run* r : {&once, &every}) {
             for (const std::string& s : c.sources) {
@@ -401,33 +406,52 @@ struct report_case {
 };
 
 std::string with_root(std::string s, const std::string& root) {
-    for (std::size_t at; (at = s.find('@')) != std::string::npos;) s.replace(at, 1, root);
+    for (std::size_t at; (at = s.find('@')) != std::string::npos;)
+        s.replace(at, 1, root);
     return s;
 }
 
 TEST(Scan, ReportsOfTheFileProcessing) {
     const std::vector<report_case> cases = {
-        {"no dot", {{"prog", ""}}, {"prog"},
-         "#ERROR#  invalid source type [prog] \n", "#ERROR#  invalid source type\n"},
-        {"first dot followed by another letter", {{"a.b.f", ""}}, {"a.b.f"},
-         "#ERROR#  invalid source type [a.b.f] \n", "#ERROR#  invalid source type\n"},
-        {"missing source", {}, {"gone.f"},
+        {"no dot",
+         {{"prog", ""}},
+         {"prog"},
+         "#ERROR#  invalid source type [prog] \n",
+         "#ERROR#  invalid source type\n"},
+        {"first dot followed by another letter",
+         {{"a.b.f", ""}},
+         {"a.b.f"},
+         "#ERROR#  invalid source type [a.b.f] \n",
+         "#ERROR#  invalid source type\n"},
+        {"missing source",
+         {},
+         {"gone.f"},
          "#ERROR#  build_file  not exist source file [@\\gone.f]\n",
          "#ERROR#  not exist source file [@\\gone.f]\n"},
-        {"directory named as source", {{"d.f/x", ""}}, {"d.f"},
-         " #ERROR#  build_file  invalid filetype @\\d.f\n", "#ERROR#  invalid filetype @\\d.f\n"},
-        {"faulty statement ends the file", {{"a.f", "      USE\n"}}, {"a.f"},
+        {"directory named as source",
+         {{"d.f/x", ""}},
+         {"d.f"},
+         " #ERROR#  build_file  invalid filetype @\\d.f\n",
+         "#ERROR#  invalid filetype @\\d.f\n"},
+        {"faulty statement ends the file",
+         {{"a.f", "      USE\n"}},
+         {"a.f"},
          "#ERROR#  use module name not found  bun=[USE]\n",
          "#ERROR#  use module name not found\n"},
-        {"first failing file ends the run", {{"a.f", "      PROGRAM\n"}}, {"a.f", "gone.f"},
-         "#ERROR#  program name not found  bun=[PROGRAM]\n", "#ERROR#  program name not found\n"},
+        {"first failing file ends the run",
+         {{"a.f", "      PROGRAM\n"}},
+         {"a.f", "gone.f"},
+         "#ERROR#  program name not found  bun=[PROGRAM]\n",
+         "#ERROR#  program name not found\n"},
     };
     for (const report_case& c : cases) {
         SCOPED_TRACE(c.title);
         tree t;
-        for (const auto& [name, text] : c.files) t.write(name, text);
+        for (const auto& [name, text] : c.files)
+            t.write(name, text);
         scan_run r;
-        for (const std::string& s : c.sources) r.source(t.dir(), s);
+        for (const std::string& s : c.sources)
+            r.source(t.dir(), s);
         EXPECT_EQ(r.go(), -1);
         EXPECT_EQ(r.out, with_root(c.out, t.dir()));
         EXPECT_EQ(r.err, with_root(c.err, t.dir()));
@@ -437,13 +461,14 @@ TEST(Scan, ReportsOfTheFileProcessing) {
 TEST(Scan, ReadErrorNamesTheLineWhereTheStatementBegins) {
     tree t;
     std::string text = "      A = 1\n      B = 2\nC comment\n      D = 4\n      E = 5\n";
-    for (int i = 0; i < 200; ++i) text += "     &  + 1\n";
+    for (int i = 0; i < 200; ++i)
+        text += "     &  + 1\n";
     t.write("a.f", text);
     scan_run r;
     r.source(t.dir(), "a.f");
     EXPECT_EQ(r.go(), -1);
-    const std::string tail = "#ERROR#  build_file  read error  source=[" + t.dir() +
-                             "\\a.f], line 5 or after\n";
+    const std::string tail =
+        "#ERROR#  build_file  read error  source=[" + t.dir() + "\\a.f], line 5 or after\n";
     ASSERT_GE(r.out.size(), tail.size());
     EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
     EXPECT_NE(r.err.find("#ERROR#  error occurs while source inpur\n"), std::string::npos);
@@ -511,7 +536,8 @@ TEST(Scan, TooLongWildcardPattern) {
 TEST(Scan, SourceTableHoldsOneRowLessThanItsCapacity) {
     capacities keep;
     tree t;
-    for (int i = 0; i < 1000; ++i) t.write("s" + std::to_string(1000 + i) + ".f", "");
+    for (int i = 0; i < 1000; ++i)
+        t.write("s" + std::to_string(1000 + i) + ".f", "");
     {
         scan_run r;
         r.source(t.dir(), "s1*.f");

@@ -1,6 +1,6 @@
 // The project tables: find-or-add order, overflow at capacity, links and references.
-#include "tables/table_index.hpp"
-#include "tables/tables.hpp"
+#include "table_index.hpp"
+#include "tables.hpp"
 
 #include <gtest/gtest.h>
 
@@ -248,7 +248,8 @@ TEST_F(TablesTest, ReferencesAreSearchedOnlyAmongTheSourcesOwnRows) {
     EXPECT_EQ(s2->rinc1, s2b);
     EXPECT_EQ(s2->rinc_cnt, 2);
     EXPECT_EQ(p.rinc, 4);
-    for (int i = 0; i < p.rinc; ++i) EXPECT_EQ(rincs[i].no, i + 1);
+    for (int i = 0; i < p.rinc; ++i)
+        EXPECT_EQ(rincs[i].no, i + 1);
     EXPECT_EQ(rincs[3].include, a);
     EXPECT_EQ(rincs[3].source, s2);
 
@@ -290,7 +291,8 @@ struct indexed_run {
         p.refinctab = rincs.data();
         p.modtab = mods.data();
         p.rmodtab = rmods.data();
-        for (int i = 0; i < 8; ++i) srcs[i].no = i + 1;
+        for (int i = 0; i < 8; ++i)
+            srcs[i].no = i + 1;
         if (with_index) {
             EXPECT_TRUE(table_index_open(index, p));
             p.index = &index;
@@ -314,8 +316,8 @@ struct indexed_run {
         testing::internal::CaptureStderr();
         srctab_row* s = &srcs[o.source];
         if (o.kind == 'i') {
-            log += std::to_string(at(build_inctab(o.nest, inc_row(o.parent), p, o.inctype,
-                                                  o.incdir, o.name)));
+            log += std::to_string(
+                at(build_inctab(o.nest, inc_row(o.parent), p, o.inctype, o.incdir, o.name)));
         } else if (o.kind == 'u' || o.kind == 'm') {
             log += std::to_string(at(build_modtab(o.kind == 'u' ? "use" : "module", p, o.name, s)));
         } else if (o.kind == 'r') {
@@ -337,7 +339,8 @@ struct indexed_run {
             }
             log += std::to_string(at(r));
         }
-        log += " " + testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+        log +=
+            " " + testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
     }
     std::string tables() const {
         std::string t;
@@ -350,9 +353,11 @@ struct indexed_run {
             t += std::to_string(mods[i].no) + mods[i].name +
                  std::to_string(mods[i].source ? mods[i].source->no : 0) + ";";
         for (int i = 0; i < p.rinc; ++i)
-            t += std::to_string(at(rincs[i].include)) + ">" + std::to_string(rincs[i].source->no) + ";";
+            t += std::to_string(at(rincs[i].include)) + ">" + std::to_string(rincs[i].source->no) +
+                 ";";
         for (int i = 0; i < p.rmod; ++i)
-            t += std::to_string(at(rmods[i].module)) + ">" + std::to_string(rmods[i].source->no) + ";";
+            t += std::to_string(at(rmods[i].module)) + ">" + std::to_string(rmods[i].source->no) +
+                 ";";
         for (const srctab_row& s : srcs)
             t += std::to_string(at(s.rinc1)) + "/" + std::to_string(s.rinc_cnt) + "," +
                  std::to_string(at(s.rmod1)) + "/" + std::to_string(s.rmod_cnt) + ";";
@@ -430,12 +435,21 @@ TEST(CompilerModules, AreKnownIgnoringCase) {
         const char* name;
         bool provided;
     } cases[] = {
-        {"ISO_C_BINDING", true},  {"iso_fortran_env", true},  {"Ieee_Arithmetic", true},
-        {"IEEE_EXCEPTIONS", true}, {"ieee_features", true},   {"omp_lib", true},
-        {"OMP_LIB_KINDS", true},   {"openacc", true},         {"iso_c_bindings", false},
-        {"omp", false},            {"", false},               {"mpi", false},
+        {"ISO_C_BINDING", true},
+        {"iso_fortran_env", true},
+        {"Ieee_Arithmetic", true},
+        {"IEEE_EXCEPTIONS", true},
+        {"ieee_features", true},
+        {"omp_lib", true},
+        {"OMP_LIB_KINDS", true},
+        {"openacc", true},
+        {"iso_c_bindings", false},
+        {"omp", false},
+        {"", false},
+        {"mpi", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(is_compiler_module(c.name), c.provided) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(is_compiler_module(c.name), c.provided) << c.name;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The makefile writer on hand-built tables: line formats, both flavours, length bounds and
 // what stays written when a routine fails.
-#include "writer/writer.hpp"
+#include "writer.hpp"
 
 #include <gtest/gtest.h>
 
@@ -702,14 +702,13 @@ TEST(OutputSrcs, LongModuleListsListEachDefiningSourceOnceInFirstOrder) {
             if (source == nullptr) continue;
             std::string obj = "d" + std::to_string(def / 2) + ".obj";
             bool listed = false;
-            for (const std::string& o : expected_objs) listed = listed || o == obj;
+            for (const std::string& o : expected_objs)
+                listed = listed || o == obj;
             if (!listed) expected_objs.push_back(obj);
         }
         src.back().rmod1 = rmod.data();
         src.back().rmod_cnt = c.uses;
-        written w = run([&](std::FILE* fp) {
-            return output_srcs(1, fp, &src.back(), 1);
-        });
+        written w = run([&](std::FILE* fp) { return output_srcs(1, fp, &src.back(), 1); });
         ASSERT_GT(w.result, 0) << c.uses;
         std::string listed;
         for (std::size_t at = 0; (at = w.text.find("$(OBJDIR)\\d", at)) != std::string::npos;) {
@@ -718,7 +717,8 @@ TEST(OutputSrcs, LongModuleListsListEachDefiningSourceOnceInFirstOrder) {
             at = end;
         }
         std::string expected;
-        for (const std::string& o : expected_objs) expected += o + " ";
+        for (const std::string& o : expected_objs)
+            expected += o + " ";
         EXPECT_EQ(listed, expected) << c.uses;
     }
 }

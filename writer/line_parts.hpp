@@ -1,7 +1,7 @@
 // Pieces the writer's files share but nobody outside the writer needs.
 #pragma once
 
-#include "driver/limits.hpp"
+#include "limits.hpp"
 
 #include <cstdio>
 

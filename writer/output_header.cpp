@@ -1,6 +1,6 @@
 // The macro section at the top of the makefile.
-#include "writer/line_parts.hpp"
-#include "writer/writer.hpp"
+#include "line_parts.hpp"
+#include "writer.hpp"
 
 #include <cstddef>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The two primitives through which every makefile line passes.
-#include "driver/diag.hpp"
-#include "writer/line_parts.hpp"
-#include "writer/writer.hpp"
+#include "diag.hpp"
+#include "line_parts.hpp"
+#include "writer.hpp"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The CLEAN rule, the OBJS macro and the link rule, and the makefile's object file names.
-#include "driver/diag.hpp"
-#include "writer/line_parts.hpp"
-#include "writer/writer.hpp"
+#include "diag.hpp"
+#include "line_parts.hpp"
+#include "writer.hpp"
 
 #include <cstdio>
 #include <cstring>

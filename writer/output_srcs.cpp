@@ -1,7 +1,7 @@
 // The compile rules: for every source a dependency rule and its compile command.
-#include "driver/diag.hpp"
-#include "writer/line_parts.hpp"
-#include "writer/writer.hpp"
+#include "diag.hpp"
+#include "line_parts.hpp"
+#include "writer.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -66,7 +66,8 @@ struct seen_names {
         active = false;
         if (count <= look_back_max) return;
         std::size_t size = 64;
-        while (size < 2 * static_cast<std::size_t>(count)) size <<= 1;
+        while (size < 2 * static_cast<std::size_t>(count))
+            size <<= 1;
         try {
             if (slots.size() < size) slots.resize(size);
         } catch (const std::bad_alloc&) {
@@ -92,7 +93,6 @@ struct seen_names {
         }
     }
 };
-
 
 // Writes the dependency rule of one source: target, source, includes, module objects.
 // Returns the lines written, or -1.

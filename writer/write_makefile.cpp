@@ -1,5 +1,5 @@
 // The writer's driver: the four sections in their fixed order, on standard output.
-#include "writer/writer.hpp"
+#include "writer.hpp"
 
 #include <cstdio>
 

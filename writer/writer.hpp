@@ -3,7 +3,7 @@
 // writes its detail lines to standard output.
 #pragma once
 
-#include "tables/tables.hpp"
+#include "tables.hpp"
 
 #include <cstdio>
 
@@ -12,9 +12,9 @@
 int output_line(std::FILE* fp, const char* text);
 int output_newline(std::FILE* fp);
 
-int output_header(int flavour, std::FILE* fp, int incdir_last, int incdir_width,
-                  const char* incdir, int srcdir_last, int srcdir_width, const char* srcdir,
-                  const srctab_row* srctab, int src);
+int output_header(int flavour, std::FILE* fp, int incdir_last, int incdir_width, const char* incdir,
+                  int srcdir_last, int srcdir_width, const char* srcdir, const srctab_row* srctab,
+                  int src);
 
 // "$(OBJDIR)\name-up-to-its-last-dot.obj" in quotes, shorter than limit; else -1 (reported)
 // and an empty result.

@@ -1,4 +1,4 @@
-#include "driver/diag.hpp"
+#include "diag.hpp"
 
 #include <cstdio>
 
@@ -31,6 +31,7 @@ int print_usage() {
         "",
     };
     std::fflush(stdout);
-    for (const char* line : lines) std::fprintf(stderr, "%s\n", line);
+    for (const char* line : lines)
+        std::fprintf(stderr, "%s\n", line);
     return 0;
 }

@@ -1,0 +1,35 @@
+// Every fixed size of the tool, in one place. Any subsystem but dirlib may include this.
+#pragma once
+
+// Statement reading: the caller-owned buffers of one open file.
+constexpr int bun_size = 13200;    // statement buffer; a statement holds at most bun_size - 1 chars
+constexpr int cdstack_size = 256;  // pending-line buffer shared by both readers
+constexpr int fort_line_max = 131; // characters of a Fortran line that are read
+constexpr int fort_text_col = 72;  // statement text ends at this column
+constexpr int fort_label_cols = 5; // the label field
+constexpr int fort_card_max = 200; // lines of text in one Fortran statement
+constexpr int c_line_max = 255;    // characters of a C line read at once
+
+// Statement analysis.
+constexpr int fort_window = 132; // characters of a Fortran statement that are examined
+constexpr int c_window = 256;    // characters of a C statement that are examined
+constexpr int name_size = 132;   // analyser name buffer: 131 characters and the NUL
+constexpr int include_name_max = 131;
+constexpr int unit_name_max = 31; // module, used module and program names
+
+// Tables.
+constexpr int path_size = 512; // joined directory and file name, NUL included
+constexpr int src_name_size = 516;
+constexpr int inc_name_size = 136;
+constexpr int mod_name_size = 36;
+constexpr int default_mxsrc = 1000;
+constexpr int default_mxinc = 500;
+constexpr int default_mxrinc = 500;
+constexpr int default_mxmod = 100;
+constexpr int default_mxrmod = 500;
+
+// Makefile.
+constexpr int makefile_line_max = 131;
+constexpr int edit_limit = 132;        // bound of an edited object or source name
+constexpr int edit_prereq_limit = 129; // bound of an edited include name or module prerequisite
+constexpr int src_name_edit_max = 128; // longest source name that gets an object name
