@@ -338,14 +338,16 @@ TEST_F(E2eTest, TooLongObjectNameEndsTheMakefileInTheCleanRule) {
 }
 
 // A byte-order mark used to hide a file's first statement; the text after a comment in a
-// #define, and a '"' constant, used to swallow the #include lines after them.
+// #define, and a '"' constant, used to swallow the #include lines after them. No
+// conditional is evaluated, and <...> names the system's headers.
 TEST_F(E2eTest, ByteOrderMarksCommentedDefinesAndQuoteConstantsLoseNoDependency) {
     const std::string mark = "\xEF\xBB\xBF";
     dir.write("m.f", mark + "      MODULE M\n      END MODULE\n");
     dir.write("p.f", "      PROGRAM P\n      INCLUDE 'u.inc'\n      END\n");
     dir.write("u.inc", mark + "      USE M\n");
     dir.write("c.c", mark + "#include \"a.h\"\n#define A(x) /* doc */ ((x)+1)\n"
-                            "#include \"b.h\"\nchar q = '\"';\n#include \"d.h\"\n");
+                            "#include \"b.h\"\nchar q = '\"';\n#include <stdio.h>\n"
+                            "#if 0\n#include \"d.h\"\n#endif\n");
     dir.write("a.h", mark + "#include \"e.h\"\n");
     for (const char* name : {"b.h", "d.h", "e.h"})
         dir.write(name, "\n");

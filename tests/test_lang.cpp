@@ -530,6 +530,7 @@ const ana_case ana_cases[] = {
     {2, "# include \"util.h\" /* x */", 3, "util.h", ""},
     {2, "#include \"my file.h\"", 3, "myfile.h", ""},
     {2, "#include <stdio.h>", 10, "", ""},
+    {2, "#include HEADER_H", 10, "", ""},
     {2, "#INCLUDE \"util.h\"", 10, "", ""},
     {2, "#import \"util.h\"", 10, "", ""},
     {2, "#define X \"a\"", 10, "", ""},
