@@ -19,6 +19,15 @@ struct c_scan {
     bool in_comment = false;
 };
 
+// Returns the index after the character constant whose opening quote is s[i], or ed + 1 when
+// it is not closed on the line. A backslash and the character after it go together.
+int skip_char_constant(const char* s, int i, int ed) {
+    int j = i + 1;
+    while (j <= ed && s[j] != '\'')
+        j += s[j] == '\\' ? 2 : 1;
+    return j > ed ? ed + 1 : j + 1;
+}
+
 // Scans s[col_st..col_ed] and narrows [*col_st, *col_ed] to the line's statement text.
 // Sets *terminator when ';', '{' or '}' ends the statement (never in a preprocessor
 // statement, which ends with its line), *comment_line when the text is a "//" comment.
@@ -55,6 +64,9 @@ void scan_line(const char* s, int* col_st, int* col_ed, bool preproc_bun, bool b
             }
         } else if (c == '"') {
             st.in_string = true;
+        } else if (c == '\'') {
+            i = skip_char_constant(s, i, ed);
+            continue;
         } else if (c == '/' && i < ed && s[i + 1] == '/') {
             if (i == *col_st) *comment_line = true;
             ed = i - 1;
@@ -82,122 +94,193 @@ bool only_blanks(const char* s, int n) {
     return true;
 }
 
-} // namespace
+// True when s[0..n) holds nothing but blanks, block comments closed in it and a last "//"
+// comment, and the line ends with it (more: the line goes on in the stream).
+bool only_comments(const char* s, int n, bool more) {
+    if (more) return false;
+    for (int i = 0; i < n; ++i) {
+        if (is_blank(s[i])) continue;
+        if (s[i] != '/' || i + 1 == n) return false;
+        if (s[i + 1] == '/') return true;
+        if (s[i + 1] != '*') return false;
+        int j = i + 2;
+        while (j + 1 < n && !(s[j] == '*' && s[j + 1] == '/'))
+            ++j;
+        if (j + 1 >= n) return false; // left open: it carries the statement on
+        i = j + 1;
+    }
+    return true;
+}
 
-int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
+// The reading state of one call.
+struct c_read {
+    std::FILE* fp;
+    char* bun;
+    int bun_len = 0;
     char cur[c_line_max + 1];
     const char* s = cur; // the current line, or the remainder of it still to be scanned
     int n = 0;           // length of s
     int line = 0;
-    int bun_len = 0;
     bool have_line = false;
+    bool more = false; // the physical line of s goes on in the stream after it
     bool at_eof = false;
     bool failed = false;
     bool overflow = false;
     bool continued = false; // the line before ended a preprocessor line with a backslash
     c_scan st;
+};
 
+// Reads the next line or piece of one into r.cur; false at the end of the file or on failure.
+bool next_line(c_read& r) {
+    int got = read_line(r.fp, r.cur, c_line_max, false, &r.more);
+    if (got == line_end_of_file) r.at_eof = true;
+    if (got == line_read_failed) r.failed = true;
+    if (got < 0) return false;
+    r.s = r.cur;
+    r.n = got;
+    r.have_line = true;
+    ++r.line;
+    return true;
+}
+
+// Reads and drops the pieces left of the current physical line, each counted as a line.
+void skip_rest_of_line(c_read& r) {
+    while (r.more) {
+        int got = read_line(r.fp, r.cur, c_line_max, false, &r.more);
+        if (got == line_read_failed) r.failed = true;
+        if (got < 0) break;
+        ++r.line;
+    }
+    r.have_line = false;
+}
+
+bool preproc_open(const c_read& r) {
+    return r.bun_len > 0 && r.bun[0] == '#';
+}
+
+// Appends s[col_st..end] to the statement; false after the too-long report.
+bool append_text(c_read& r, int col_st, int col_ed, int end) {
+    int piece_len = end - col_st + 1;
+    if (r.bun_len + piece_len >= bun_size) {
+        std::printf("#ERROR#  build_read_c  bun length over col_st=%d, col_ed=%d\n"
+                    "                       bun=[%s], length=%d\n",
+                    col_st, col_ed, r.bun, r.bun_len);
+        print_diag(1, "bun buffer overflow : too long statement", "build_read_c");
+        r.failed = r.overflow = true;
+        return false;
+    }
+    std::memcpy(r.bun + r.bun_len, r.s + col_st, static_cast<size_t>(piece_len));
+    r.bun_len += piece_len;
+    r.bun[r.bun_len] = '\0';
+    return true;
+}
+
+// A preprocessor statement with the rest of its line held, which begins with a comment:
+// true when the statement ends here. The rest comes back to the next call when it is only
+// comments; text after a comment, or a comment left open, belongs to this statement.
+bool preproc_ends_at_comment(c_read& r) {
+    if (r.s[1] == '*') return only_comments(r.s, r.n, r.more);
+    // A "//" comment runs to the end of the physical line, over all its pieces.
+    if (r.more) skip_rest_of_line(r);
+    return true;
+}
+
+// Scans the held line and appends its text; true when the statement is complete (or the
+// call is to end with r.failed set).
+bool scan_step(c_read& r) {
+    int col_st = 0;
+    while (col_st < r.n && is_blank(r.s[col_st]))
+        ++col_st;
+    if (col_st == r.n) { // empty or blank line
+        r.have_line = false;
+        // As in the C preprocessor: a continued line that is empty ends the directive; a
+        // blank piece of a long directive ends it with the line.
+        bool open = r.st.in_comment || r.st.in_string;
+        return preproc_open(r) && !open && (r.continued || !r.more);
+    }
+    int col_ed = r.n - 1;
+    bool terminator = false;
+    bool comment_line = false;
+    bool preproc_bun = preproc_open(r);
+    scan_line(r.s, &col_st, &col_ed, preproc_bun, r.bun_len == 0, r.st, &terminator, &comment_line);
+
+    bool spliced = false;
+    if (col_st <= col_ed) {
+        int end = col_ed;
+        // A preprocessor line ending with a backslash goes on with the next line.
+        bool preproc = r.bun_len > 0 ? preproc_bun : r.s[col_st] == '#';
+        if (preproc && col_ed == r.n - 1 && !r.more && r.s[col_ed] == '\\') {
+            --end;
+            spliced = true;
+        }
+        // Blanks left after a comment do not begin a statement: a statement that began
+        // with them could not be seen as a preprocessor line and would run on.
+        if (r.bun_len > 0 || !only_blanks(r.s + col_st, end - col_st + 1))
+            if (!append_text(r, col_st, col_ed, end)) return true;
+    } else if (r.st.in_comment || comment_line) {
+        r.have_line = false;
+        // A "//" comment ends a preprocessor statement; a comment left open carries it on.
+        if (preproc_bun && comment_line) {
+            skip_rest_of_line(r);
+            return true;
+        }
+        r.continued = false;
+        return false;
+    }
+    r.continued = spliced;
+
+    if (col_ed < r.n - 1) { // the rest of the line begins the next scan
+        r.s += col_ed + 1;
+        r.n -= col_ed + 1;
+    } else {
+        r.have_line = false;
+    }
+
+    if (terminator) return true;
+    if (r.st.in_comment || r.st.in_string || spliced) return false;
+    if (!preproc_open(r)) return false;
+    // A preprocessor statement ends with its physical line, whose pieces all belong to it.
+    if (!r.have_line) return !r.more;
+    return preproc_ends_at_comment(r);
+}
+
+} // namespace
+
+int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
+    if (flg_first == 1) skip_byte_order_mark(fp);
+    c_read r;
+    r.fp = fp;
+    r.bun = bun;
     bun[0] = '\0';
-    cur[0] = '\0';
+    r.cur[0] = '\0';
     if (flg_first != 1) {
         if (*flg_cdstack == 0) return 0;
-        n = static_cast<int>(std::strlen(cdstack));
-        if (n > c_line_max) n = c_line_max;
-        std::memcpy(cur, cdstack, static_cast<size_t>(n));
-        cur[n] = '\0';
-        line = 1; // counted even when nothing was handed back
-        have_line = true;
+        r.n = static_cast<int>(std::strlen(cdstack));
+        if (r.n > c_line_max) r.n = c_line_max;
+        std::memcpy(r.cur, cdstack, static_cast<size_t>(r.n));
+        r.cur[r.n] = '\0';
+        r.line = 1; // counted even when nothing was handed back
+        r.have_line = true;
     }
 
     for (;;) {
-        if (!have_line) {
-            int r = read_line(fp, cur, c_line_max, false);
-            if (r == line_end_of_file) {
-                at_eof = true;
-                break;
-            }
-            if (r == line_read_failed) {
-                failed = true;
-                break;
-            }
-            s = cur;
-            n = r;
-            have_line = true;
-            ++line;
-        }
-        int col_st = 0;
-        while (col_st < n && is_blank(s[col_st]))
-            ++col_st;
-        if (col_st == n) { // empty or blank line
-            have_line = false;
-            // As in the C preprocessor: a continued line that is empty ends the directive.
-            if (continued && !st.in_comment && !st.in_string) break;
-            continue;
-        }
-        int col_ed = n - 1;
-        bool terminator = false;
-        bool comment_line = false;
-        bool preproc_bun = bun_len > 0 && bun[0] == '#';
-        scan_line(s, &col_st, &col_ed, preproc_bun, bun_len == 0, st, &terminator, &comment_line);
-
-        bool spliced = false;
-        if (col_st <= col_ed) {
-            int end = col_ed;
-            // A preprocessor line ending with a backslash goes on with the next line.
-            bool preproc = bun_len > 0 ? preproc_bun : s[col_st] == '#';
-            if (preproc && col_ed == n - 1 && s[col_ed] == '\\') {
-                --end;
-                spliced = true;
-            }
-            int piece_len = end - col_st + 1;
-            // Blanks left after a comment do not begin a statement: a statement that began
-            // with them could not be seen as a preprocessor line and would run on.
-            if (bun_len > 0 || !only_blanks(s + col_st, piece_len)) {
-                if (bun_len + piece_len >= bun_size) {
-                    std::printf("#ERROR#  build_read_c  bun length over col_st=%d, col_ed=%d\n"
-                                "                       bun=[%s], length=%d\n",
-                                col_st, col_ed, bun, bun_len);
-                    print_diag(1, "bun buffer overflow : too long statement", "build_read_c");
-                    failed = overflow = true;
-                    break;
-                }
-                std::memcpy(bun + bun_len, s + col_st, static_cast<size_t>(piece_len));
-                bun_len += piece_len;
-                bun[bun_len] = '\0';
-            }
-        } else if (st.in_comment || comment_line) {
-            have_line = false;
-            if (continued && comment_line) break; // a continued line holding only a comment
-            continued = false;                    // a comment left open carries the line on
-            continue;
-        }
-        continued = spliced;
-
-        if (col_ed < n - 1) { // the rest of the line begins the next scan
-            s += col_ed + 1;
-            n -= col_ed + 1;
-        } else {
-            have_line = false;
-        }
-
-        if (terminator) break;
-        if (st.in_comment || st.in_string || spliced) continue;
-        if (bun_len > 0 && bun[0] == '#') break;
+        if (!r.have_line && !next_line(r)) break;
+        if (scan_step(r)) break;
     }
 
-    if (failed || at_eof) {
+    if (r.failed || r.at_eof) {
         // An unfinished statement at the end of the file, or a failed read, leaves nothing
         // of use; an over-long statement stays as it was reported.
-        if (!overflow) bun[0] = '\0';
+        if (!r.overflow) bun[0] = '\0';
         cdstack[0] = '\0';
         *flg_cdstack = 0;
-        return failed ? -1 : 0;
+        return r.failed ? -1 : 0;
     }
-    int rtn = line;
-    if (have_line) {
-        rtn = line - 1 < 1 ? 1 : line - 1;
-        std::memmove(cdstack, s, static_cast<size_t>(n));
-        cdstack[n] = '\0';
+    int rtn = r.line;
+    if (r.have_line) {
+        rtn = r.line - 1 < 1 ? 1 : r.line - 1;
+        std::memmove(cdstack, r.s, static_cast<size_t>(r.n));
+        cdstack[r.n] = '\0';
     } else {
         cdstack[0] = '\0';
     }

@@ -64,6 +64,7 @@ int skip_label(const char* card, int col_st) {
 } // namespace
 
 int build_read_fort(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
+    if (flg_first == 1) skip_byte_order_mark(fp);
     char card1[fort_line_max + 1];
     int card_len = 0;
     int line = 0;

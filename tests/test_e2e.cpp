@@ -337,6 +337,49 @@ TEST_F(E2eTest, TooLongObjectNameEndsTheMakefileInTheCleanRule) {
     EXPECT_EQ(r.err, "#ERROR#  buf size over flow\n#ERROR#  output error\n");
 }
 
+// A byte-order mark used to hide a file's first statement; the text after a comment in a
+// #define, and a '"' constant, used to swallow the #include lines after them. No
+// conditional is evaluated, and <...> names the system's headers.
+TEST_F(E2eTest, ByteOrderMarksCommentedDefinesAndQuoteConstantsLoseNoDependency) {
+    const std::string mark = "\xEF\xBB\xBF";
+    dir.write("m.f", mark + "      MODULE M\n      END MODULE\n");
+    dir.write("p.f", "      PROGRAM P\n      INCLUDE 'u.inc'\n      END\n");
+    dir.write("u.inc", mark + "      USE M\n");
+    dir.write("c.c", mark + "#include \"a.h\"\n#define A(x) /* doc */ ((x)+1)\n"
+                            "#include \"b.h\"\nchar q = '\"';\n#include <stdio.h>\n"
+                            "#if 0\n#include \"d.h\"\n#endif\n");
+    dir.write("a.h", mark + "#include \"e.h\"\n");
+    for (const char* name : {"b.h", "d.h", "e.h"})
+        dir.write(name, "\n");
+    run_result r = run({"m.f", "p.f", "c.c"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(
+        r.out,
+        "CC=cl.exe\nCFLAGS=\nFC=df.exe\nFFLAGS=\nLD=cl.exe\nLDFLAGS=\n\nERASEOBJ=erase\n\n"
+        "EXE=p.exe\nOBJDIR=.\nINCDIR=.\nSRCDIR=.\n\nALL : \"$(EXE)\"\n\n"
+        "CLEAN :\n"
+        "\t-@$(ERASEOBJ) \"$(OBJDIR)\\m.obj\"\n"
+        "\t-@$(ERASEOBJ) \"$(OBJDIR)\\p.obj\"\n"
+        "\t-@$(ERASEOBJ) \"$(OBJDIR)\\c.obj\"\n"
+        "\t-@$(ERASEOBJ) \"$(EXE)\"\n\n"
+        "OBJS= \\\n"
+        "\t\"$(OBJDIR)\\m.obj\" \\\n"
+        "\t\"$(OBJDIR)\\p.obj\" \\\n"
+        "\t\"$(OBJDIR)\\c.obj\"\n\n"
+        "\"$(EXE)\" : $(OBJS)\n"
+        "\t$(LD) -o \"$(EXE)\" $(LDFLAGS) $(OBJS)\n\n"
+        "\"$(OBJDIR)\\m.obj\" : \"$(SRCDIR)\\m.f\"\n"
+        "\t$(FC) /c /Fo\"$(OBJDIR)\\m.obj\" /module:\"$(OBJDIR)\\\"  $(FFLAGS) "
+        "\"$(SRCDIR)\\m.f\"\n\n"
+        "\"$(OBJDIR)\\p.obj\" : \"$(SRCDIR)\\p.f\" \"$(INCDIR)\\u.inc\" \"$(OBJDIR)\\m.obj\"\n"
+        "\t$(FC) /c /Fo\"$(OBJDIR)\\p.obj\" /module:\"$(OBJDIR)\\\"  $(FFLAGS) "
+        "\"$(SRCDIR)\\p.f\"\n\n"
+        "\"$(OBJDIR)\\c.obj\" : \"$(SRCDIR)\\c.c\" \"$(INCDIR)\\a.h\" \"$(INCDIR)\\e.h\" "
+        "\"$(INCDIR)\\b.h\" \"$(INCDIR)\\d.h\"\n"
+        "\t$(CC) /c /Fo\"$(OBJDIR)\\c.obj\"  $(CFLAGS) \"$(SRCDIR)\\c.c\"\n\n");
+}
+
 TEST_F(E2eTest, ScanReportsReachBothStreams) {
     dir.write("sub/a.f", "      INCLUDE 'gone.inc'\n");
     dir.write("b.txt", "");
