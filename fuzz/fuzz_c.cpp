@@ -2,6 +2,6 @@
 #include "reader_check.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    read_and_check(2, data, size);
+    read_and_check(2, form_fixed, data, size);
     return 0;
 }
