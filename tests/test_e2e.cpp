@@ -378,23 +378,23 @@ TEST_F(E2eTest, FreeFormSourcesKeepTheirDependencies) {
                                          {"far.F08", ""}}));
 }
 
-// One include file, two sources: it is read in fixed form for fix.f and in free form for
+// One include file, two sources: it is read in fixed form for fix.for and in free form for
 // fre.f90, whichever comes first (in free form, its five-blank line is a USE of its own).
 TEST_F(E2eTest, IncludeFileTakesTheFormOfEachSource) {
     dir.write("both.inc", "      integer i\n     use beta\n      use alpha\n");
     dir.write("outer.inc", "      include 'both.inc'\n");
-    dir.write("fix.f", "      program fixp\n      include 'outer.inc'\n      end\n");
+    dir.write("fix.for", "      program fixp\n      include 'outer.inc'\n      end\n");
     dir.write("fre.f90", "subroutine s\n  include 'outer.inc'\nend subroutine s\n");
     dir.write("alpha.f95", "module alpha\nend module alpha\n");
     dir.write("beta.f03", "module beta\nend module beta\n");
     const std::string incs = " \"$(INCDIR)\\outer.inc\" \"$(INCDIR)\\both.inc\"";
-    const std::pair<std::string, std::string> fix{"fix.f", incs + " \"$(OBJDIR)\\alpha.obj\""};
+    const std::pair<std::string, std::string> fix{"fix.for", incs + " \"$(OBJDIR)\\alpha.obj\""};
     const std::pair<std::string, std::string> fre{
         "fre.f90", incs + " \"$(OBJDIR)\\beta.obj\" \"$(OBJDIR)\\alpha.obj\""};
     const std::pair<std::string, std::string> mods[] = {{"alpha.f95", ""}, {"beta.f03", ""}};
     for (bool fixed_first : {true, false}) {
-        run_result r = run({fixed_first ? "fix.f" : "fre.f90", fixed_first ? "fre.f90" : "fix.f",
-                            "alpha.f95", "beta.f03"});
+        run_result r = run({fixed_first ? "fix.for" : "fre.f90",
+                            fixed_first ? "fre.f90" : "fix.for", "alpha.f95", "beta.f03"});
         EXPECT_EQ(r.status, 0) << fixed_first;
         EXPECT_EQ(r.err, "") << fixed_first;
         EXPECT_EQ(r.out, fortran_makefile("fix.exe", {fixed_first ? fix : fre,
