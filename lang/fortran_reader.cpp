@@ -106,7 +106,7 @@ int free_line(const char* card, int card_len, bool continuing, bool* more, int* 
         if (!*more && !leading) return line_next;
         if (leading) ++*col_st;
     }
-    *more = card[last] == '&'; // also a lone '&' that opened the line
+    *more = card[last] == '&'; // a lone '&' both leads and ends its line
     if (*more) *col_ed = last - 1;
     return line_text;
 }
