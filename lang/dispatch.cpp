@@ -1,4 +1,4 @@
-// The two dispatchers: language 1 is Fortran, every other code is read as C.
+// The two dispatchers: lang_fortran is Fortran, every other code is read as C.
 #include "codes.hpp"
 #include "lang.hpp"
 
@@ -10,6 +10,6 @@ int mprc_readbun(std::FILE* fp, char* bun, int lang, int form, int flg_first, ch
 }
 
 int mprc_anabun(int lang, const char* bun, char* name) {
-    if (lang == 1) return build_ana_fort(bun, name);
+    if (lang == lang_fortran) return build_ana_fort(bun, name);
     return build_ana_c(bun, name);
 }
