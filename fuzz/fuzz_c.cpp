@@ -27,7 +27,7 @@ std::vector<std::string> calls_of(const std::string& bytes) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    read_and_check(2, data, size);
+    read_and_check(2, form_fixed, data, size);
     // A byte-order mark in front of the file changes nothing, unless the file begins with
     // one already (only the first is skipped). fmemopen needs at least one byte.
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -2,15 +2,21 @@
 // of the reader and the analyser against the limits the callers rely on.
 #pragma once
 
+#include "codes.hpp"
 #include "fuzz_check.hpp"
 #include "lang.hpp"
 #include "limits.hpp"
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
-// lang 1: Fortran, with the line count checked at the end of the file; 2: C.
-inline void read_and_check(int lang, const std::uint8_t* data, std::size_t size) {
+// lang 1: Fortran in the given form, with the line count checked at the end of the file;
+// 2: C. Returns every call's result and statement, so that two readings can be compared.
+inline std::vector<std::string> read_and_check(int lang, int form, const std::uint8_t* data,
+                                               std::size_t size) {
+    std::vector<std::string> seen;
     // Exactly the callers' sizes on the heap, so that the sanitizer sees any byte beyond them.
     std::unique_ptr<char[]> bun(new char[bun_size]);
     std::unique_ptr<char[]> cdstack(new char[cdstack_size]);
@@ -27,7 +33,7 @@ inline void read_and_check(int lang, const std::uint8_t* data, std::size_t size)
     std::size_t calls = 0;
     for (int flg_first = 1;; flg_first = 0) {
         fuzz_require(++calls <= max_calls, "reader does not come to the end of the file");
-        rtn = mprc_readbun(fp, bun.get(), lang, flg_first, cdstack.get(), &flg_cdstack);
+        rtn = mprc_readbun(fp, bun.get(), lang, form, flg_first, cdstack.get(), &flg_cdstack);
         fuzz_require(rtn >= -1, "reader result below -1");
         fuzz_require(std::memchr(bun.get(), '\0', bun_size) != nullptr, "bun not terminated");
         fuzz_require(std::strlen(bun.get()) < static_cast<std::size_t>(bun_size), "bun too long");
@@ -37,8 +43,14 @@ inline void read_and_check(int lang, const std::uint8_t* data, std::size_t size)
         if (lang == 1)
             fuzz_require(std::strlen(cdstack.get()) <= static_cast<std::size_t>(fort_line_max),
                          "Fortran pending line longer than a card");
+        seen.push_back(std::to_string(rtn) + ':' + bun.get());
         if (rtn <= 0) break;
         lines += rtn;
+        // Free form: a statement begins at a line's first character that is not blank or
+        // tab, and never at a preprocessor line's '#'.
+        if (lang == 1 && form == form_free && bun[0] != '\0')
+            fuzz_require(bun[0] != ' ' && bun[0] != '\t' && bun[0] != '#',
+                         "free-form statement begins with a blank, tab or '#'");
 
         int bunclass = mprc_anabun(lang, bun.get(), name.get());
         fuzz_require(std::memchr(name.get(), '\0', name_size) != nullptr, "name not terminated");
@@ -68,4 +80,24 @@ inline void read_and_check(int lang, const std::uint8_t* data, std::size_t size)
     if (lang == 1 && rtn == 0)
         fuzz_require(lines == physical_lines(data, size),
                      "Fortran line counts do not add up to the file's lines");
+    return seen;
+}
+
+// Whether both forms must read data alike: every line is empty or holds text from column 7
+// to at most column 72 that neither form treats specially (no '&', '!', '#', tab, CR or NUL).
+inline bool same_in_both_forms(const std::uint8_t* data, std::size_t size) {
+    std::size_t col = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint8_t c = data[i];
+        if (c == '\n') {
+            if (col > 0 && col < 7) return false;
+            col = 0;
+            continue;
+        }
+        ++col;
+        if (col > 72 || c == '&' || c == '!' || c == '#' || c == '\t' || c == '\r' || c == 0)
+            return false;
+        if (col < 7 && c != ' ') return false;
+    }
+    return col == 0 || col >= 7;
 }

@@ -1,13 +1,15 @@
-// The two dispatchers: language 1 is Fortran, every other code is read as C.
+// The two dispatchers: lang_fortran is Fortran, every other code is read as C.
+#include "codes.hpp"
 #include "lang.hpp"
 
-int mprc_readbun(std::FILE* fp, char* bun, int lang, int flg_first, char* cdstack,
+int mprc_readbun(std::FILE* fp, char* bun, int lang, int form, int flg_first, char* cdstack,
                  int* flg_cdstack) {
-    if (lang == 1) return build_read_fort(fp, bun, flg_first, cdstack, flg_cdstack);
+    if (lang == lang_fortran)
+        return build_read_fort(fp, bun, form, flg_first, cdstack, flg_cdstack);
     return build_read_c(fp, bun, flg_first, cdstack, flg_cdstack);
 }
 
 int mprc_anabun(int lang, const char* bun, char* name) {
-    if (lang == 1) return build_ana_fort(bun, name);
+    if (lang == lang_fortran) return build_ana_fort(bun, name);
     return build_ana_c(bun, name);
 }

@@ -1,4 +1,7 @@
-// The Fortran statement reader: fixed form, tab form and '!' comments, one statement a call.
+// The Fortran statement reader, one statement a call: fixed form (with the tab form), or free
+// form, as the caller says; '!' comments in both.
+#include "ascii.hpp"
+#include "codes.hpp"
 #include "diag.hpp"
 #include "lang.hpp"
 #include "limits.hpp"
@@ -8,13 +11,6 @@
 #include <cstring>
 
 namespace {
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // Decides whether card continues the statement already begun; on yes, *col_st is moved
 // past the continuation mark. Only the label field and column 6 are looked at; card is
@@ -61,9 +57,64 @@ int skip_label(const char* card, int col_st) {
     return col_st;
 }
 
+// What a line is to the statement being read.
+constexpr int line_none = 0; // no text: consumed, the statement goes on across it
+constexpr int line_next = 1; // begins the next statement: handed back
+constexpr int line_text = 2; // its text, col_st to col_ed (maybe none), joins the statement
+
+// The text of a line among its first len characters: from the first character that is
+// neither blank nor tab to the one before the first '!'. False when there is none.
+bool find_text(const char* card, int len, int* col_st, int* col_ed) {
+    int bang = -1;
+    *col_st = -1;
+    for (int i = 0; i < len; ++i) {
+        if (card[i] == '!') {
+            bang = i;
+            break;
+        }
+        if (*col_st < 0 && !is_blank(card[i])) *col_st = i;
+    }
+    *col_ed = bang >= 0 ? bang - 1 : len - 1;
+    return *col_st >= 0;
+}
+
+// Fixed form: comment lines in column 1, a label field, a continuation mark in column 6,
+// text ending at column 72.
+int fixed_line(const char* card, int card_len, bool continuing, int* col_st, int* col_ed) {
+    if (card_len == 0 || card[0] == 'C' || card[0] == 'c' || card[0] == '*') return line_none;
+    int len = card_len < fort_text_col ? card_len : fort_text_col;
+    if (!find_text(card, len, col_st, col_ed)) return line_none; // blank, or a '!' comment
+    if (continuing) {
+        if (!is_continuation(card, col_st)) return line_next;
+    } else if (*col_st < fort_label_cols) {
+        *col_st = skip_label(card, *col_st);
+    }
+    return line_text;
+}
+
+// Free form: no columns; '&' at the end of a line's text, or at the start of the next one,
+// carries the statement on and is no text. *more says whether the last line ended with '&'.
+// A '#' line is a preprocessor's, never Fortran: left out as a comment line would be.
+int free_line(const char* card, int card_len, bool continuing, bool* more, int* col_st,
+              int* col_ed) {
+    if (!find_text(card, card_len, col_st, col_ed) || card[*col_st] == '#') return line_none;
+    int last = *col_ed;
+    while (is_blank(card[last]))
+        --last;
+    const bool leading = card[*col_st] == '&';
+    if (continuing) {
+        if (!*more && !leading) return line_next;
+        if (leading) ++*col_st;
+    }
+    *more = card[last] == '&'; // a lone '&' both leads and ends its line
+    if (*more) *col_ed = last - 1;
+    return line_text;
+}
+
 } // namespace
 
-int build_read_fort(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
+int build_read_fort(std::FILE* fp, char* bun, int form, int flg_first, char* cdstack,
+                    int* flg_cdstack) {
     if (flg_first == 1) skip_byte_order_mark(fp);
     char card1[fort_line_max + 1];
     int card_len = 0;
@@ -72,6 +123,7 @@ int build_read_fort(std::FILE* fp, char* bun, int flg_first, char* cdstack, int*
     int bun_len = 0;
     bool have_line = false;
     bool failed = false;
+    bool more = false; // free form: the last line of text ended with '&'
 
     bun[0] = '\0';
     card1[0] = '\0';
@@ -88,8 +140,8 @@ int build_read_fort(std::FILE* fp, char* bun, int flg_first, char* cdstack, int*
 
     for (;;) {
         if (!have_line) {
-            // The rest of an over-long line is skipped: text ends at column 72 anyway, and
-            // read as a line of its own the tail of a long comment could pass for a statement.
+            // The rest of an over-long line is skipped: read as a line of its own, the tail
+            // of a long comment could pass for a statement.
             int n = read_line(fp, card1, fort_line_max, true);
             if (n == line_end_of_file) break;
             if (n == line_read_failed) { // the caller reports it; no statement survives
@@ -101,32 +153,13 @@ int build_read_fort(std::FILE* fp, char* bun, int flg_first, char* cdstack, int*
             have_line = true;
             ++line;
         }
-        if (card_len == 0 || card1[0] == 'C' || card1[0] == 'c' || card1[0] == '*') {
-            have_line = false;
-            continue;
-        }
-        int len = card_len < fort_text_col ? card_len : fort_text_col;
-        int col_st = -1;
-        int bang = -1;
-        for (int i = 0; i < len; ++i) {
-            if (card1[i] == '!') {
-                bang = i;
-                break;
-            }
-            if (col_st < 0 && !is_blank(card1[i])) col_st = i;
-        }
-        if (col_st < 0) { // blank, or a '!' comment line
-            have_line = false;
-            continue;
-        }
-        int col_ed = bang >= 0 ? bang - 1 : len - 1;
-
-        if (card_cnt > 0) {
-            if (!is_continuation(card1, &col_st)) break; // the line begins the next statement
-        } else if (col_st < fort_label_cols) {
-            col_st = skip_label(card1, col_st);
-        }
-        if (col_st > col_ed) {
+        int col_st = 0;
+        int col_ed = 0;
+        const int kind = form == form_free
+                             ? free_line(card1, card_len, card_cnt > 0, &more, &col_st, &col_ed)
+                             : fixed_line(card1, card_len, card_cnt > 0, &col_st, &col_ed);
+        if (kind == line_next) break;               // handed back
+        if (kind == line_none || col_st > col_ed) { // a line without text is consumed
             have_line = false;
             continue;
         }

@@ -5,12 +5,14 @@
 
 #include <cstdio>
 
-// Reads the next statement into bun with the Fortran reader (lang 1) or the C reader
-// (any other lang). Returns the physical lines consumed (> 0), 0 at the end of the file,
-// -1 after a reported error or a read failure.
-int mprc_readbun(std::FILE* fp, char* bun, int lang, int flg_first, char* cdstack,
+// Reads the next statement into bun with the Fortran reader (lang_fortran, in the source form
+// form_fixed or form_free) or the C reader (any other lang; form unused). Returns the physical
+// lines consumed (> 0), 0 at the end of the file, -1 after a reported error or a read failure.
+int mprc_readbun(std::FILE* fp, char* bun, int lang, int form, int flg_first, char* cdstack,
                  int* flg_cdstack);
-int build_read_fort(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* flg_cdstack);
+// The Fortran reader: form_free reads free form, every other code fixed form.
+int build_read_fort(std::FILE* fp, char* bun, int form, int flg_first, char* cdstack,
+                    int* flg_cdstack);
 int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* flg_cdstack);
 
 // Classifies one statement: 1 MODULE, 2 USE, 3 include, 5 PROGRAM, 10 anything else,

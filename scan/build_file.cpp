@@ -7,6 +7,8 @@
 #include "include_cache.hpp"
 #include "scan.hpp"
 
+#include "ascii.hpp"
+#include "codes.hpp"
 #include "diag.hpp"
 #include "dirlib.hpp"
 #include "lang.hpp"
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -110,6 +113,17 @@ int source_language(const char* name) {
     default:
         return 0;
     }
+}
+
+// Decides a Fortran source's form from its name: free when the text after the first dot is
+// f90, f95, f03 or f08 (letter case ignored), fixed for every other name.
+int source_form(const char* name) {
+    const char* dot = std::strchr(name, '.');
+    if (!dot) return form_fixed;
+    const std::string_view ext(dot + 1);
+    for (const char* free_ext : {"f90", "f95", "f03", "f08"})
+        if (same_name_ignoring_case(ext, free_ext)) return form_free;
+    return form_fixed;
 }
 
 void copy_name(char* field, std::size_t size, const char* name) {
@@ -225,6 +239,7 @@ char bun[bun_size];
 // What stays the same for every level of one call.
 struct chain {
     int lang;
+    int form; // the source's: every include file of the chain is read in it
     int inctype;
     const char* incdir;
     int incdir_no;
@@ -247,7 +262,7 @@ void finish_level(scan_run& run, const chain& c, project& p) {
     else
         c.source->incline_cnt += l.lines;
     if (l.recording && l.entry != nullptr)
-        include_cache_store(*run.cache, static_cast<int>(l.entry - p.inctab), c.lang, l.rec,
+        include_cache_store(*run.cache, static_cast<int>(l.entry - p.inctab), c.lang, c.form, l.rec,
                             l.lines);
     close_level(l);
     --run.depth;
@@ -260,7 +275,8 @@ bool enter_include(scan_run& run, inctab_row* entry, const chain& c, project& p)
     inner->entry = entry;
     inner->nest = 1;
     if (run.cache != nullptr) {
-        inner->replay = include_cache_find(*run.cache, static_cast<int>(entry - p.inctab), c.lang);
+        inner->replay =
+            include_cache_find(*run.cache, static_cast<int>(entry - p.inctab), c.lang, c.form);
         if (inner->replay != nullptr) return true;
     }
     int lang = c.lang;
@@ -330,7 +346,7 @@ int build_file_run(int nest, int lang, int inctype, const char* incdir, const ch
                     srcdir_no, source, p))
         return -1;
     buffer_stream(*top, 0);
-    const chain c{lang, inctype, incdir, incdir_no, srcdir_no, source};
+    const chain c{lang, source_form(source->name), inctype, incdir, incdir_no, srcdir_no, source};
 
     char stmt_name[name_size];
     while (run.depth > 0) {
@@ -347,7 +363,8 @@ int build_file_run(int nest, int lang, int inctype, const char* incdir, const ch
             bunclass = cs.bunclass;
             stmt = cs.name;
         } else {
-            const int rtn = mprc_readbun(l.fp, bun, c.lang, l.flg_first, l.cdstack, &l.flg_cdstack);
+            const int rtn =
+                mprc_readbun(l.fp, bun, c.lang, c.form, l.flg_first, l.cdstack, &l.flg_cdstack);
             l.flg_first = 0;
             if (rtn == 0) {
                 finish_level(run, c, p);

@@ -1,6 +1,8 @@
 // The include cache: records of what include files hold, in one arena of large blocks.
 #include "include_cache.hpp"
 
+#include "codes.hpp"
+
 #include <cstring>
 #include <new>
 
@@ -10,22 +12,27 @@ namespace {
 // arena costs one allocation per many files and wastes at most a block's tail each.
 constexpr std::size_t block_size = std::size_t{1} << 16;
 
-int slot(int row, int lang) {
-    return 2 * row + (lang == 1 ? 0 : 1);
+// Three records a row: Fortran in fixed form, Fortran in free form, C (which has no forms).
+constexpr int slots_per_row = 3;
+
+int slot(int row, int lang, int form) {
+    if (lang != lang_fortran) return slots_per_row * row + 2;
+    return slots_per_row * row + (form == form_free ? 1 : 0);
 }
 
 } // namespace
 
 bool include_cache_open(include_cache& c, int capacity) {
     const std::size_t rows = capacity > 0 ? static_cast<std::size_t>(capacity) : 1;
-    c.heads.reset(static_cast<const char**>(std::calloc(2 * rows, sizeof(const char*))));
+    c.heads.reset(
+        static_cast<const char**>(std::calloc(slots_per_row * rows, sizeof(const char*))));
     c.rows = c.heads ? static_cast<int>(rows) : 0;
     return c.heads != nullptr;
 }
 
-const char* include_cache_find(const include_cache& c, int row, int lang) {
+const char* include_cache_find(const include_cache& c, int row, int lang, int form) {
     if (row < 0 || row >= c.rows) return nullptr;
-    return c.heads[slot(row, lang)];
+    return c.heads[slot(row, lang, form)];
 }
 
 bool include_cache_note(std::vector<char>& rec, int bunclass, const char* name) {
@@ -41,8 +48,8 @@ bool include_cache_note(std::vector<char>& rec, int bunclass, const char* name) 
     return true;
 }
 
-bool include_cache_store(include_cache& c, int row, int lang, const std::vector<char>& rec,
-                         int lines) {
+bool include_cache_store(include_cache& c, int row, int lang, int form,
+                         const std::vector<char>& rec, int lines) {
     if (row < 0 || row >= c.rows) return false;
     const std::size_t need = rec.size() + 1 + sizeof lines;
     if (need > c.free_left) {
@@ -64,7 +71,7 @@ bool include_cache_store(include_cache& c, int row, int lang, const std::vector<
     std::memcpy(at + rec.size() + 1, &lines, sizeof lines);
     c.free_at += need;
     c.free_left -= need;
-    c.heads[slot(row, lang)] = at;
+    c.heads[slot(row, lang, form)] = at;
     return true;
 }
 

@@ -12,13 +12,14 @@
 #include <memory>
 #include <vector>
 
-// Per include row and language (Fortran, or C for any other code), the start of its recorded
+// Per include row and reading (Fortran in fixed form, Fortran in free form, or C for any other
+// language code: the same file read in two forms gives two records), the start of its recorded
 // statements in one arena, or null. A file is recorded only when its reading reached the end
 // of the file: a record is always the whole file. A record is a run of statements of the
 // classes that change the tables (1, 2, 3, 5), each as its class, its name's length and the
 // name with a NUL, closed by a class 0 and the file's count of physical lines.
 struct include_cache {
-    malloc_array<const char*> heads; // 2 per include row; calloc'd, so untouched rows cost nothing
+    malloc_array<const char*> heads; // 3 per include row; calloc'd, so untouched rows cost nothing
     int rows = 0;
     std::vector<std::unique_ptr<char[]>> blocks;
     char* free_at = nullptr;
@@ -29,17 +30,17 @@ struct include_cache {
 // cached and every include file is read each time, with the same results).
 bool include_cache_open(include_cache& c, int capacity);
 
-// The record of include row row read as language lang, or null.
-const char* include_cache_find(const include_cache& c, int row, int lang);
+// The record of include row row read as language lang in form form (unused for C), or null.
+const char* include_cache_find(const include_cache& c, int row, int lang, int form);
 
 // Appends one statement to a record being built. False when memory ran out (the record is
 // then unusable and must not be stored).
 bool include_cache_note(std::vector<char>& rec, int bunclass, const char* name);
 
-// Stores a finished record with the file's line count. False when memory ran out; nothing
-// is stored then.
-bool include_cache_store(include_cache& c, int row, int lang, const std::vector<char>& rec,
-                         int lines);
+// Stores a finished record for (row, lang, form) with the file's line count. False when
+// memory ran out; nothing is stored then.
+bool include_cache_store(include_cache& c, int row, int lang, int form,
+                         const std::vector<char>& rec, int lines);
 
 // One statement of a record: its class and its NUL-terminated name.
 struct cached_statement {

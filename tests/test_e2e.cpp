@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -378,6 +379,71 @@ TEST_F(E2eTest, ByteOrderMarksCommentedDefinesAndQuoteConstantsLoseNoDependency)
         "\"$(OBJDIR)\\c.obj\" : \"$(SRCDIR)\\c.c\" \"$(INCDIR)\\a.h\" \"$(INCDIR)\\e.h\" "
         "\"$(INCDIR)\\b.h\" \"$(INCDIR)\\d.h\"\n"
         "\t$(CC) /c /Fo\"$(OBJDIR)\\c.obj\"  $(CFLAGS) \"$(SRCDIR)\\c.c\"\n\n");
+}
+
+// The makefile of Fortran sources in one directory, without -I: the executable's name, and per
+// source in command-line order its name and the prerequisites after the source itself.
+std::string fortran_makefile(const std::string& exe,
+                             const std::vector<std::pair<std::string, std::string>>& sources) {
+    auto object = [](const std::string& src) {
+        return "\"$(OBJDIR)\\" + src.substr(0, src.find('.')) + ".obj\"";
+    };
+    std::string clean, objs, rules;
+    for (const auto& [src, prereqs] : sources) {
+        clean += "\t-@$(ERASEOBJ) " + object(src) + "\n";
+        objs += " \\\n\t" + object(src);
+        rules += object(src) + " : \"$(SRCDIR)\\" + src + "\"" + prereqs + "\n\t$(FC) /c /Fo" +
+                 object(src) + " /module:\"$(OBJDIR)\\\"  $(FFLAGS) \"$(SRCDIR)\\" + src + "\"\n\n";
+    }
+    return "CC=cl.exe\nCFLAGS=\nFC=df.exe\nFFLAGS=\nLD=cl.exe\nLDFLAGS=\n\nERASEOBJ=erase\n\nEXE=" +
+           exe + "\nOBJDIR=.\nINCDIR=.\nSRCDIR=.\n\nALL : \"$(EXE)\"\n\nCLEAN :\n" + clean +
+           "\t-@$(ERASEOBJ) \"$(EXE)\"\n\nOBJS=" + objs +
+           "\n\n\"$(EXE)\" : $(OBJS)\n\t$(LD) -o \"$(EXE)\" $(LDFLAGS) $(OBJS)\n\n" + rules;
+}
+
+// Free-form code that fixed-form rules misread: a USE indented by five blanks (a continuation
+// in column 6), continuation lines beginning with USERS (USE RS) and module_name (a module
+// definition, here twice), and a USE whose name lies past column 72.
+TEST_F(E2eTest, FreeFormSourcesKeepTheirDependencies) {
+    dir.write("p.f90",
+              "program p\n     use m\n      use" + std::string(70, ' ') +
+                  "far\n  implicit none\n  call s(x, &\n    USERS, y)\n"
+                  "  call t(a, &\n    module_name, procedure )\n"
+                  "  call t(b, &  ! again\n\n    module_name, procedure )\nend program p\n");
+    dir.write("m.f90", "module m\nend module m\n");
+    dir.write("far.F08", "module far\nend module far\n");
+    run_result r = run({"p.f90", "m.f90", "far.F08"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out,
+              fortran_makefile("p.exe", {{"p.f90", " \"$(OBJDIR)\\m.obj\" \"$(OBJDIR)\\far.obj\""},
+                                         {"m.f90", ""},
+                                         {"far.F08", ""}}));
+}
+
+// One include file, two sources: it is read in fixed form for fix.for and in free form for
+// fre.f90, whichever comes first (in free form, its five-blank line is a USE of its own).
+TEST_F(E2eTest, IncludeFileTakesTheFormOfEachSource) {
+    dir.write("both.inc", "      integer i\n     use beta\n      use alpha\n");
+    dir.write("outer.inc", "      include 'both.inc'\n");
+    dir.write("fix.for", "      program fixp\n      include 'outer.inc'\n      end\n");
+    dir.write("fre.f90", "subroutine s\n  include 'outer.inc'\nend subroutine s\n");
+    dir.write("alpha.f95", "module alpha\nend module alpha\n");
+    dir.write("beta.f03", "module beta\nend module beta\n");
+    const std::string incs = " \"$(INCDIR)\\outer.inc\" \"$(INCDIR)\\both.inc\"";
+    const std::pair<std::string, std::string> fix{"fix.for", incs + " \"$(OBJDIR)\\alpha.obj\""};
+    const std::pair<std::string, std::string> fre{
+        "fre.f90", incs + " \"$(OBJDIR)\\beta.obj\" \"$(OBJDIR)\\alpha.obj\""};
+    const std::pair<std::string, std::string> mods[] = {{"alpha.f95", ""}, {"beta.f03", ""}};
+    for (bool fixed_first : {true, false}) {
+        run_result r = run({fixed_first ? "fix.for" : "fre.f90",
+                            fixed_first ? "fre.f90" : "fix.for", "alpha.f95", "beta.f03"});
+        EXPECT_EQ(r.status, 0) << fixed_first;
+        EXPECT_EQ(r.err, "") << fixed_first;
+        EXPECT_EQ(r.out, fortran_makefile("fix.exe", {fixed_first ? fix : fre,
+                                                      fixed_first ? fre : fix, mods[0], mods[1]}))
+            << fixed_first;
+    }
 }
 
 TEST_F(E2eTest, ScanReportsReachBothStreams) {

@@ -1,4 +1,5 @@
 // Statement readers and analysers: every call's result, statement, pending line and flag.
+#include "codes.hpp"
 #include "lang.hpp"
 #include "limits.hpp"
 
@@ -42,24 +43,26 @@ void PrintTo(const call& c, std::ostream* os) {
 
 // The reading state of one open file, as its caller keeps it.
 struct reader {
-    reader(file_ptr file, int language) : fp(std::move(file)), lang(language) {}
+    reader(file_ptr file, int language, int source_form = form_fixed)
+        : fp(std::move(file)), lang(language), form(source_form) {}
     file_ptr fp;
     int lang;
+    int form;
     bool first = true;
     char bun[bun_size] = {};
     char cdstack[cdstack_size] = "junk";
     int flg = 1;
 
     call next() {
-        int rtn = mprc_readbun(fp.get(), bun, lang, first ? 1 : 0, cdstack, &flg);
+        int rtn = mprc_readbun(fp.get(), bun, lang, form, first ? 1 : 0, cdstack, &flg);
         first = false;
         return {rtn, bun, cdstack, flg};
     }
 };
 
 // Reads until the end of the file or an error, the last call included.
-std::vector<call> read_all(int lang, const std::string& text) {
-    reader r{temp_file(text), lang};
+std::vector<call> read_all(int lang, const std::string& text, int form = form_fixed) {
+    reader r{temp_file(text), lang, form};
     std::vector<call> calls;
     do
         calls.push_back(r.next());
@@ -71,6 +74,7 @@ struct reader_case {
     const char* title;
     std::string input;
     std::vector<call> expected;
+    int form = form_fixed; // Fortran only
 };
 
 const call at_end{0, "", "", 0};
@@ -87,6 +91,13 @@ std::string repeat(const std::string& s, int n) {
 
 const std::string line131 = fixed("B=2") + std::string(122, 'x'); // 131 characters
 const std::string text_of_131 = "B=2" + std::string(63, 'x');     // columns 7 to 72
+
+// Lines that free and fixed form read differently.
+const std::string use_five_blanks = "program p\n     use m\nend program p\n";
+const std::string users_continued = "  call s(x, &  ! two\n\n! note\n    USERS, y)\n";
+const std::string past_72 = "      use" + std::string(70, ' ') + "m\n";
+const std::string column1_text = "Call s\ncontains\n*p = 1\n";
+const std::string long_free = "a = " + std::string(127, 'b'); // 131 characters
 
 const reader_case fortran_cases[] = {
     {"empty file", "", {at_end}},
@@ -157,6 +168,71 @@ const reader_case fortran_cases[] = {
      fixed("X=1\0USE junk\n"s) + "\0\n"s + fixed("Y=2\n"),
      {{2, "X=1", fixed("Y=2"), 1}, {1, "Y=2", "", 0}, at_end}},
     {"a lone CR stays text", fixed("X=1\rY\n"), {{1, "X=1\rY", "", 0}, at_end}},
+
+    // Free form, and the same lines read in fixed form where the two differ.
+    {"free: a use indented by five blanks begins a statement",
+     use_five_blanks,
+     {{1, "program p", "     use m", 1},
+      {1, "use m", "end program p", 1},
+      {1, "end program p", "", 0},
+      at_end},
+     form_free},
+    {"fixed: column 6 makes it a continuation",
+     use_five_blanks,
+     {{2, "program pse m", "end program p", 1}, {1, "end program p", "", 0}, at_end}},
+    {"free: a trailing & continues across blank and comment lines, the blank before it kept",
+     users_continued,
+     {{4, "call s(x, USERS, y)", "", 0}, at_end},
+     form_free},
+    {"fixed: a line from column 5 is a statement of its own",
+     users_continued,
+     {{3, "call s(x, &  ", "    USERS, y)", 1}, {1, "USERS, y)", "", 0}, at_end}},
+    {"free: a leading & continues; with a trailing & too it is dropped once",
+     "call s(a,\n   & b)\ncall t(c, &\n  &d)\n",
+     {{2, "call s(a, b)", "call t(c, &", 1}, {2, "call t(c, d)", "", 0}, at_end},
+     form_free},
+    {"free: a first line keeps its leading &",
+     "&use m\n",
+     {{1, "&use m", "", 0}, at_end},
+     form_free},
+    {"free: lone & lines and & before a comment carry the statement on",
+     "x = &\n&\n  & ! c\n y\nuse m\n",
+     {{4, "x = y", "use m", 1}, {1, "use m", "", 0}, at_end},
+     form_free},
+    {"free: a lone & before any text is no text",
+     "&\nuse m\n",
+     {{2, "use m", "", 0}, at_end},
+     form_free},
+    {"free: a trailing & at the end of the file",
+     "use m, &\n",
+     {{1, "use m, ", "", 0}, at_end},
+     form_free},
+    {"free: text runs past column 72",
+     past_72,
+     {{1, "use" + std::string(70, ' ') + "m", "", 0}, at_end},
+     form_free},
+    {"fixed: text ends at column 72", past_72, {{1, "use" + std::string(63, ' '), "", 0}, at_end}},
+    {"free: C, c and * in column 1 are text",
+     column1_text,
+     {{1, "Call s", "contains", 1}, {1, "contains", "*p = 1", 1}, {1, "*p = 1", "", 0}, at_end},
+     form_free},
+    {"fixed: C, c and * in column 1 are comments", column1_text, {{3, "", "", 0}, at_end}},
+    {"free: '#' lines neither continue nor end a statement",
+     "#if defined(A) && !defined(B)\nuse m\ncall s(a, &\n#else\n  b)\n#endif\nx = 1\n",
+     {{2, "use m", "call s(a, &", 1}, {4, "call s(a, b)", "x = 1", 1}, {1, "x = 1", "", 0}, at_end},
+     form_free},
+    {"free: the pending line is the whole line as read",
+     "x = 1\n\t  y = 2   ! c\n",
+     {{1, "x = 1", "\t  y = 2   ! c", 1}, {1, "y = 2   ", "", 0}, at_end},
+     form_free},
+    {"free: CR LF line ends",
+     "call s(a, &\r\n  b)\r\n",
+     {{2, "call s(a, b)", "", 0}, at_end},
+     form_free},
+    {"free: the rest of a long line is skipped, an & in it too",
+     long_free + "  &\nuse m\n",
+     {{1, long_free, "use m", 1}, {1, "use m", "", 0}, at_end},
+     form_free},
 };
 
 const std::string define300 = "#define L " + std::string(290, 'x') + "1";
@@ -305,7 +381,7 @@ class FortranReader : public ::testing::TestWithParam<reader_case> {};
 class CReader : public ::testing::TestWithParam<reader_case> {};
 
 TEST_P(FortranReader, Calls) {
-    EXPECT_EQ(read_all(1, GetParam().input), GetParam().expected);
+    EXPECT_EQ(read_all(1, GetParam().input, GetParam().form), GetParam().expected);
 }
 TEST_P(CReader, Calls) {
     EXPECT_EQ(read_all(2, GetParam().input), GetParam().expected);
@@ -324,11 +400,11 @@ struct failed_read {
     std::string err;
 };
 
-failed_read read_capturing(int lang, const std::string& text) {
+failed_read read_capturing(int lang, const std::string& text, int form = form_fixed) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     failed_read r;
-    r.calls = read_all(lang, text);
+    r.calls = read_all(lang, text, form);
     r.out = testing::internal::GetCapturedStdout();
     r.err = testing::internal::GetCapturedStderr();
     return r;
@@ -347,6 +423,15 @@ TEST(FortranReaderLimits, TwoHundredCardsAndNoMore) {
     EXPECT_EQ(over.calls, (std::vector<call>{{-1, repeat("+1", 200), "", 0}}));
     EXPECT_EQ(over.out, "#ERROR#  build_read_fort  card_cnt over [200]\n");
     EXPECT_EQ(over.err, "#ERROR#  too many line in one statement\n");
+
+    // Free form: the lines between (blank, comment, '#') count as lines but not as cards.
+    const std::string between = "\n! c\n#endif\n";
+    auto free_ok = read_capturing(1, repeat("+1&\n", 199) + between + "+1\n", form_free);
+    EXPECT_EQ(free_ok.calls, (std::vector<call>{{203, repeat("+1", 200), "", 0}, at_end}));
+    auto free_over = read_capturing(1, repeat("+1&\n", 200) + between + "+1\n", form_free);
+    EXPECT_EQ(free_over.calls, (std::vector<call>{{-1, repeat("+1", 200), "", 0}}));
+    EXPECT_EQ(free_over.out, over.out);
+    EXPECT_EQ(free_over.err, over.err);
 }
 
 TEST(FortranReaderLimits, ThirteenThousandOneHundredNinetyNineCharacters) {
@@ -363,6 +448,28 @@ TEST(FortranReaderLimits, ThirteenThousandOneHundredNinetyNineCharacters) {
                         "                       bun=[" +
                             std::string(13134, 'a') + "], length=13134\n");
     EXPECT_EQ(over.err, "#ERROR#  bun buffer overflow : too long statement\n");
+
+    // Free form: 101 lines of 130 characters and '&' (a whole card each), then the rest.
+    const std::string free_head = repeat(std::string(130, 'a') + "&\n", 101);
+    auto free_ok = read_capturing(1, free_head + std::string(69, 'a') + "\n", form_free);
+    EXPECT_EQ(free_ok.calls,
+              (std::vector<call>{{102, std::string(bun_size - 1, 'a'), "", 0}, at_end}));
+    auto free_over = read_capturing(1, free_head + std::string(70, 'a') + "\n", form_free);
+    EXPECT_EQ(free_over.calls, (std::vector<call>{{-1, std::string(13130, 'a'), "", 0}}));
+    EXPECT_EQ(free_over.out, "#ERROR#  build_read_fort  bun length over col_st=0, col_ed=69\n"
+                             "                       bun=[" +
+                                 std::string(13130, 'a') + "], length=13130\n");
+    EXPECT_EQ(free_over.err, over.err);
+}
+
+// Statements that begin in column 7 and are never continued read alike in both forms.
+TEST(FortranReader, SameStatementsFromColumnSevenInBothForms) {
+    const std::string text = fixed("PROGRAM main\n") + "\n" + fixed("USE mymod   \n") +
+                             fixed("X = 'C' // \"*\"\n") + fixed("INCLUDE 'a.inc'") +
+                             std::string(51, ' ') + "\n" + fixed("END");
+    const std::vector<call> calls = read_all(1, text, form_fixed);
+    EXPECT_EQ(calls.size(), 6u);
+    EXPECT_EQ(read_all(1, text, form_free), calls);
 }
 
 TEST(CReaderLimits, ThirteenThousandOneHundredNinetyNineCharacters) {
@@ -422,8 +529,9 @@ TEST(Readers, MalformedInputNeverBreaksTheReader) {
                                   fixed("X=1") + std::string(100000, 'y') + "\n",
                                   repeat("int a;", 16667) + "\n", std::string(5000, '\0')};
     for (const std::string& input : inputs) {
-        for (int lang : {1, 2}) {
-            auto r = read_capturing(lang, input);
+        for (int way : {0, 1, 2}) { // Fortran in fixed form, in free form, and C
+            const int lang = way == 2 ? 2 : 1;
+            auto r = read_capturing(lang, input, way == 1 ? form_free : form_fixed);
             int lines = 0;
             for (const call& c : r.calls) {
                 EXPECT_LT(c.bun.size(), static_cast<size_t>(bun_size));

@@ -1,4 +1,4 @@
-C one
+0C one
 c two
 * three
    ! four

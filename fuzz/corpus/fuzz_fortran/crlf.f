@@ -1,4 +1,4 @@
-      PROGRAM P
+0      PROGRAM P
       USE M1
       INCLUDE 'c.inc'
       END

@@ -1,4 +1,4 @@
-      INCLUDE defs.h
+0      INCLUDE defs.h
       INCLUDE 'defs.h
       INCLUDE ''
       MODULE

@@ -1,4 +1,4 @@
-C     Fixed-form program with a continued INCLUDE and a label
+0C     Fixed-form program with a continued INCLUDE and a label
 *     second comment style
       PROGRAM SOLVER
       INCLUDE

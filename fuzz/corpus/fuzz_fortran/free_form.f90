@@ -1,4 +1,4 @@
-module geometry
+1module geometry
   use, intrinsic :: iso_c_binding
   implicit none
   ! a comment with ; and 'quotes

@@ -1,0 +1,5 @@
+0      PROGRAM P
+
+      USE MYMOD  
+      X = 1
+      END
