@@ -10,6 +10,10 @@
 // A makefile line, its newline and the terminating zero.
 constexpr int line_buf_size = makefile_line_max + 2;
 
+// The blank and backslash that end a line continued on the next.
+constexpr char continued[] = " \\";
+constexpr int continued_len = sizeof continued - 1;
+
 // "$(SRCDIR" or "$(INCDIR", any int and ")" with its zero: the longest directory macro.
 constexpr int dir_macro_size = sizeof "$(SRCDIR-2147483648)";
 

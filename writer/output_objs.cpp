@@ -11,8 +11,6 @@ namespace {
 
 constexpr char erase_prefix[] = "\t-@$(ERASEOBJ) ";
 constexpr int erase_prefix_len = sizeof erase_prefix - 1;
-constexpr char continued[] = " \\";
-constexpr int continued_len = sizeof continued - 1;
 // Room the erase and list lines keep free after their object name, as the makefile always
 // had: an edited name of 115 chars does not fit the erase line, one of 127 not the list.
 constexpr int erase_spare = 2;

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr char continued[] = " \\";
-constexpr int continued_len = sizeof continued - 1;
 // A piece goes on the line only while the line, a blank, the piece and a closing " \"
 // stay under edit_prereq_limit.
 constexpr int prereq_room = 1 + continued_len;
