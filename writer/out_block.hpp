@@ -34,8 +34,8 @@ struct out_block {
 // that a report stands where it stood when every line was printed on its own.
 void block_flush(out_block& out);
 
-// Adds text (len chars, no newline) and a newline as one makefile line. Returns 1; a text
-// over makefile_line_max chars is reported, cut and written, and gives -1.
+// Adds text (len chars, zero-terminated there, no newline) and a newline as one makefile
+// line. Returns 1; a text over makefile_line_max chars is reported, cut and written: -1.
 int block_line(out_block& out, const char* text, int len);
 
 // Adds an empty line. Returns 1.

@@ -50,7 +50,7 @@ int output_erase_lines(out_block& out, const srctab_row* srctab, int src) {
 
 // Writes the OBJS list, one object a line, every line but the last continued.
 int output_obj_list(out_block& out, const srctab_row* srctab, int src) {
-    char line[1 + edit_limit + continued_len];
+    char line[1 + edit_limit + continued_len + 1];
     line[0] = '\t';
     char* edited = line + 1;
     block_line(out, "OBJS= \\", sizeof "OBJS= \\" - 1);
@@ -63,6 +63,7 @@ int output_obj_list(out_block& out, const srctab_row* srctab, int src) {
             std::memcpy(line + line_len, continued, continued_len);
             line_len += continued_len;
         }
+        line[line_len] = '\0';
         block_line(out, line, line_len);
     }
     return src + 1;
