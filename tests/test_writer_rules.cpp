@@ -20,6 +20,7 @@ TEST(OutputEditSrc, MacroFollowsTheDirectoryRow) {
         {0, "a.f90", 132, R"("$(SRCDIR)\a.f90")"},
         {3, "b c.f90", 132, R"("$(SRCDIR3)\b c.f90")"},
         {12, "x.c", 132, R"("$(SRCDIR12)\x.c")"},
+        {2147483647, "x.c", 132, R"("$(SRCDIR2147483647)\x.c")"},
         {0, std::string(119, 'n'), 132, "\"$(SRCDIR)\\" + std::string(119, 'n') + "\""},
         {0, std::string(120, 'n'), 132, ""},
     };
