@@ -13,7 +13,8 @@ namespace {
 // A piece goes on the line only while the line, a blank, the piece and a closing " \"
 // stay under edit_prereq_limit.
 constexpr int prereq_room = 1 + continued_len;
-// The target, " : " and the source must leave this much of a makefile line's room.
+// The target and the source must fit a makefile line with this much to spare: " : " and
+// room for what follows them.
 constexpr int dep_head_extra = 7;
 // The tab and the four blanks between the five parts of every compile line.
 constexpr int compile_marks = 5;
