@@ -1,6 +1,7 @@
 #!/bin/bash
 # Times zelkov, makedepf90 and `cat` of every file side by side on generated projects, and
-# prints the medians, the ratios and the growth with the number of files.
+# prints the medians, the ratios and the growth with the number of files, and for each tool
+# its wall, user and system time and its peak memory.
 #
 #   bench/run.sh -z path/to/zelkov [-s "1000 10000 100000"] [-r runs] [-w workdir] [-p]
 #
@@ -10,8 +11,10 @@
 #   -p  time makedepf90 at 100,000 sources as well (it takes minutes there; one run)
 #
 # hyperfine times the commands when it is installed, else a small timer of our own does.
-# A tool that is not installed is skipped, and the report says so. The environment variables
-# HYPERFINE and MAKEDEPF90 name the two programs (set one to "none" to do without it).
+# GNU time (/usr/bin/time -v, Debian package "time") measures the peak memory in one more
+# run of each command. A tool that is not installed is skipped, and the report says so. The
+# environment variables HYPERFINE, MAKEDEPF90 and GNU_TIME name the three programs (set one
+# to "none" to do without it).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -39,9 +42,11 @@ mkdir -p "$work"
 
 hyperfine=${HYPERFINE:-hyperfine}
 makedepf90=${MAKEDEPF90:-makedepf90}
+gnu_time=${GNU_TIME:-/usr/bin/time}
 have() { [ "$1" != none ] && command -v "$1" > /dev/null 2>&1; }
 have "$hyperfine" || echo "hyperfine is not installed: timing with bench/timing.py instead"
 have "$makedepf90" || echo "makedepf90 is not installed: skipped"
+have "$gnu_time" || echo "GNU time is not installed: peak memory not measured"
 
 # The shell command that runs zelkov on a project: its arguments single-quoted, so that the
 # wildcards reach zelkov unexpanded.
@@ -74,6 +79,8 @@ for n in $sizes; do
     names+=(cat)
     commands+=("cd '$dir' && xargs -a files.txt cat > /dev/null")
 
+    pairs=()
+    for i in "${!names[@]}"; do pairs+=("${names[$i]}=${commands[$i]}"); done
     json=$work/times-$n.json
     echo "== $n sources: $(wc -l < "$dir/files.txt") files, $(du -sh "$dir" | cut -f1)"
     if have "$hyperfine"; then
@@ -98,14 +105,15 @@ with open(out, "w") as f:
     json.dump({"results": results}, f)
 EOF
     else
-        pairs=()
-        for i in "${!names[@]}"; do pairs+=("${names[$i]}=${commands[$i]}"); done
         python3 "$here/timing.py" time "$json" "$runs" "${pairs[@]}"
+    fi
+    if have "$gnu_time"; then
+        python3 "$here/timing.py" peak "$json" "$gnu_time" "${pairs[@]}"
     fi
     reports+=("$n=$json")
 done
 
 echo
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
-echo "medians of $runs runs (warm cache, output to /dev/null)"
+echo "medians of $runs runs (warm cache, output to /dev/null); peak memory of one more run"
 python3 "$here/timing.py" report "${reports[@]}"

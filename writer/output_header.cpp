@@ -1,42 +1,52 @@
 // The macro section at the top of the makefile.
-#include "line_parts.hpp"
+#include "codes.hpp"
+#include "out_block.hpp"
 #include "writer.hpp"
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
+constexpr char exe_suffix[] = ".exe";
+constexpr int exe_suffix_len = sizeof exe_suffix - 1;
+// Any stored source name up to its first dot, with ".exe" and a zero.
+constexpr int exe_name_size = src_name_size + exe_suffix_len;
+// "INCDIR" or "SRCDIR", any int and "=" with its zero.
+constexpr int dir_prefix_size = sizeof "SRCDIR-2147483648=";
+
 // Fills exe with the executable's name: the first main program's file name up to its first
 // dot, with ".exe"; "main.exe" when no source holds a main program.
-void form_exe_name(char* exe, std::size_t size, const srctab_row* srctab, int src) {
+void form_exe_name(char* exe, const srctab_row* srctab, int src) {
+    const char* name = "main";
+    std::size_t stem = std::strlen(name);
     for (int i = 0; i < src; ++i) {
         if (srctab[i].flg_prog == 0) continue;
-        const char* name = srctab[i].name;
+        name = srctab[i].name;
         const char* dot = std::strchr(name, '.');
-        int stem = static_cast<int>(dot != nullptr ? dot - name : std::strlen(name));
-        std::snprintf(exe, size, "%.*s.exe", stem, name);
-        return;
+        stem = dot != nullptr ? static_cast<std::size_t>(dot - name) : std::strlen(name);
+        break;
     }
-    std::snprintf(exe, size, "main.exe");
+    std::memcpy(exe, name, stem);
+    std::memcpy(exe + stem, exe_suffix, exe_suffix_len + 1);
 }
 
 // Writes one MACRO=dir line per used row of a directory table (MACRO, MACRO1, MACRO2, ...),
 // or MACRO=. when none is used. Returns the line count, or -1 when a line was too long.
 int output_dir_macros(std::FILE* fp, const char* macro, int last, int width, const char* table) {
-    char prefix[32];
+    const std::size_t macro_len = std::strlen(macro);
+    char prefix[dir_prefix_size];
+    std::memcpy(prefix, macro, macro_len);
     if (last < 0) {
-        std::snprintf(prefix, sizeof prefix, "%s=", macro);
+        std::memcpy(prefix + macro_len, "=", 2);
         return output_line_parts(fp, prefix, ".");
     }
     int count = 0;
     bool failed = false;
     for (int i = 0; i <= last; ++i) {
-        if (i == 0)
-            std::snprintf(prefix, sizeof prefix, "%s=", macro);
-        else
-            std::snprintf(prefix, sizeof prefix, "%s%d=", macro, i);
+        std::size_t len = macro_len;
+        if (i != 0) len += static_cast<std::size_t>(put_decimal(prefix + len, i));
+        std::memcpy(prefix + len, "=", 2);
         const char* row = table + static_cast<std::size_t>(width) * static_cast<std::size_t>(i);
         if (output_line_parts(fp, prefix, row) < 0) failed = true;
         ++count;
@@ -49,9 +59,9 @@ int output_dir_macros(std::FILE* fp, const char* macro, int last, int width, con
 int output_header(int flavour, std::FILE* fp, int incdir_last, int incdir_width, const char* incdir,
                   int srcdir_last, int srcdir_width, const char* srcdir, const srctab_row* srctab,
                   int src) {
-    const bool cl = flavour == 1;
-    char exe[src_name_size + 4];
-    form_exe_name(exe, sizeof exe, srctab, src);
+    const bool cl = flavour == flavour_cl;
+    char exe[exe_name_size];
+    form_exe_name(exe, srctab, src);
 
     int count = 0;
     bool failed = false;

@@ -1,16 +1,32 @@
 // The compile rules: for every source a dependency rule and its compile command.
+#include "codes.hpp"
 #include "diag.hpp"
-#include "line_parts.hpp"
+#include "edit_names.hpp"
+#include "out_block.hpp"
+#include "seen_names.hpp"
 #include "writer.hpp"
 
-#include <algorithm>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <new>
-#include <vector>
 
 namespace {
+
+// A piece goes on the line only while the line, a blank, the piece and a closing " \"
+// stay under edit_prereq_limit.
+constexpr int prereq_room = 1 + continued_len;
+// The target and the source must fit a makefile line with this much to spare: " : " and
+// room for what follows them.
+constexpr int dep_head_extra = 7;
+// The tab and the four blanks between the five parts of every compile line.
+constexpr int compile_marks = 5;
+constexpr char module_option[] = "/module:\"$(OBJDIR)\\\"";
+constexpr int module_option_len = sizeof module_option - 1;
+// "/I" or "-I", the directory macro and the closing quote of the first.
+constexpr int inc_option_size = sizeof "/I\"\"" - 1 + dir_macro_size;
+
+char* put(char* at, const char* text, int len) {
+    std::memcpy(at, text, static_cast<std::size_t>(len));
+    return at + len;
+}
 
 // A dependency rule being filled piece by piece; full lines are written as they close.
 struct dep_line {
@@ -18,204 +34,174 @@ struct dep_line {
     int len;
 };
 
-// Forms the macro reference of directory row no: "$(NAME)" for row 0, "$(NAMEno)" after.
-void form_dir_macro(char* macro, std::size_t size, const char* name, int no) {
-    if (no == 0)
-        std::snprintf(macro, size, "$(%s)", name);
-    else
-        std::snprintf(macro, size, "$(%s%d)", name, no);
+// Appends one prerequisite of len chars (zero-terminated); one that would carry the line
+// past its bound (a continuation " \" included) closes the line and opens the next with a
+// tab. Returns the lines written, 0 or 1.
+int add_prereq(out_block& out, dep_line& dep, const char* piece, int len) {
+    int lines = 0;
+    if (dep.len + len + prereq_room > edit_prereq_limit) {
+        put(dep.text + dep.len, continued, continued_len + 1);
+        lines = block_line(out, dep.text, dep.len + continued_len);
+        dep.text[0] = '\t';
+        dep.len = 1;
+    } else {
+        dep.text[dep.len++] = ' ';
+    }
+    put(dep.text + dep.len, piece, len + 1);
+    dep.len += len;
+    return lines;
 }
 
-// Appends one prerequisite; one that would carry the line past its bound (a continuation
-// " \" included) closes the line and opens the next with a tab. Returns the lines written
-// (0 or 1), or -1.
-int add_prereq(std::FILE* fp, dep_line& dep, const char* piece) {
-    int len = static_cast<int>(std::strlen(piece));
-    if (dep.len + len + 3 > edit_prereq_limit) {
-        std::strcat(dep.text, " \\");
-        if (output_line(fp, dep.text) < 0) return -1;
-        dep.len = std::snprintf(dep.text, sizeof dep.text, "\t%s", piece);
-        return 1;
-    }
-    dep.len += std::snprintf(dep.text + dep.len, sizeof dep.text - dep.len, " %s", piece);
-    return 0;
-}
-
-// True when an rmodule entry before index k of the source's list has a defining source of
-// the same name: that object is listed already, or was skipped for the same reason.
-bool module_source_seen(const rmodtab_row* rmod1, int k, const srctab_row* def) {
-    for (int j = 0; j < k; ++j) {
-        const srctab_row* other = rmod1[j].module->source;
-        if (other != nullptr && std::strcmp(other->name, def->name) == 0) return true;
-    }
-    return false;
-}
-
-// The names of the defining sources met so far in one source's module list, as a hash set,
-// for the long lists where looking back over every earlier entry would cost the square of
-// the list. Short lists look back; both give the same answer. The slots are kept from row to
-// row and cleared only where a long list used them.
-struct seen_names {
-    static constexpr int look_back_max = 16;
-    std::vector<const char*> slots;
-    std::size_t mask = 0;
-    bool active = false;
-
-    // Prepares for a list of count entries.
-    void start(int count) {
-        active = false;
-        if (count <= look_back_max) return;
-        std::size_t size = 64;
-        while (size < 2 * static_cast<std::size_t>(count))
-            size <<= 1;
-        try {
-            if (slots.size() < size) slots.resize(size);
-        } catch (const std::bad_alloc&) {
-            return; // looking back gives the same answer, only slower
-        }
-        std::fill(slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(size), nullptr);
-        mask = size - 1;
-        active = true;
-    }
-
-    // Whether an earlier entry had a defining source of this name; the name counts as met.
-    bool seen(const rmodtab_row* rmod1, int k, const srctab_row* def) {
-        if (!active) return module_source_seen(rmod1, k, def);
-        std::uint32_t h = 2166136261u;
-        for (const char* c = def->name; *c != '\0'; ++c)
-            h = (h ^ static_cast<unsigned char>(*c)) * 16777619u;
-        for (std::size_t at = h & mask;; at = (at + 1) & mask) {
-            if (slots[at] == nullptr) {
-                slots[at] = def->name;
-                return false;
-            }
-            if (std::strcmp(slots[at], def->name) == 0) return true;
-        }
-    }
-};
-
-// Writes the dependency rule of one source: target, source, includes, module objects.
-// Returns the lines written, or -1.
-int output_dependency(std::FILE* fp, const srctab_row& row, const char* obj, const char* src,
-                      seen_names& seen) {
-    dep_line dep;
-    dep.len = std::snprintf(dep.text, sizeof dep.text, "%s : %s", obj, src);
-    int count = 0;
+// Adds the source's include files to its dependency rule. Returns the lines written, or -1
+// once a name that does not fit is reported.
+int add_includes(out_block& out, dep_line& dep, const srctab_row& row) {
     char edited[edit_limit];
+    int count = 0;
     for (int k = 0; k < row.rinc_cnt; ++k) {
-        if (output_edit_inc(edited, edit_prereq_limit, row.rinc1[k].include) < 0) return -1;
-        int lines = add_prereq(fp, dep, edited);
-        if (lines < 0) return -1;
-        count += lines;
+        const inctab_row* entry = row.rinc1[k].include;
+        int len = edit_inc(edited, edit_prereq_limit, *entry);
+        if (len < 0) {
+            block_flush(out);
+            output_edit_inc(edited, edit_prereq_limit, entry); // reports
+            return -1;
+        }
+        count += add_prereq(out, dep, edited, len);
     }
-    seen.start(row.rmod_cnt);
+    return count;
+}
+
+// Adds the objects of the sources that define the modules the source uses, each defining
+// source once. Returns the lines written, or -1 once a name that does not fit is reported.
+int add_module_objects(out_block& out, dep_line& dep, const srctab_row& row, seen_names& seen) {
+    char edited[edit_limit];
+    int count = 0;
+    seen_start(seen, row.rmod_cnt);
     for (int k = 0; k < row.rmod_cnt; ++k) {
         // A compiler-provided module has no defining source and needs no prerequisite.
         const srctab_row* def = row.rmod1[k].module->source;
-        if (def == nullptr) continue;
-        if (seen.seen(row.rmod1, k, def)) continue;
-        if (output_edit_obj(edited, edit_prereq_limit, def->name) < 0) return -1;
-        int lines = add_prereq(fp, dep, edited);
-        if (lines < 0) return -1;
-        count += lines;
+        if (def == nullptr || seen_before(seen, row.rmod1, k, *def)) continue;
+        int len = edit_obj(edited, edit_prereq_limit, def->name,
+                           static_cast<int>(std::strlen(def->name)));
+        if (len < 0) {
+            block_flush(out);
+            output_edit_obj(edited, edit_prereq_limit, def->name); // reports
+            return -1;
+        }
+        count += add_prereq(out, dep, edited, len);
     }
-    if (output_line(fp, dep.text) < 0) return -1;
-    return count + 1;
+    return count;
+}
+
+// Writes the dependency rule of one source: target, source, includes, module objects.
+// Returns the lines written, or -1.
+int output_dependency(out_block& out, const srctab_row& row, const char* obj, int obj_len,
+                      const char* src, int src_len, seen_names& seen) {
+    dep_line dep;
+    char* at = put(dep.text, obj, obj_len);
+    at = put(at, " : ", sizeof " : " - 1);
+    at = put(at, src, src_len + 1);
+    dep.len = obj_len + static_cast<int>(sizeof " : " - 1) + src_len;
+    int includes = add_includes(out, dep, row);
+    if (includes < 0) return -1;
+    int modules = add_module_objects(out, dep, row, seen);
+    if (modules < 0) return -1;
+    return includes + modules + block_line(out, dep.text, dep.len);
+}
+
+// Forms the include option of the compile line into option. Returns its length; 0 when
+// the source reads its includes from its own directory.
+int form_inc_option(char* option, bool cl, const srctab_row& row) {
+    if (row.inctype == -1) return 0;
+    char* at = put(option, cl ? "/I\"" : "-I", cl ? 3 : 2);
+    at += put_dir_macro(at, "INCDIR", row.incdir_no);
+    if (cl) *at++ = '"';
+    return static_cast<int>(at - option);
 }
 
 // Writes the compile command of one source. Returns 1, or -1 when it would be too long.
-int output_compile(int flavour, std::FILE* fp, const srctab_row& row, const char* obj,
-                   const char* src) {
-    const bool cl = flavour == 1;
-    const bool fortran = row.lang == 1;
-    const char* compiler = fortran ? "$(FC)" : "$(CC)";
-    const char* flags = fortran ? "$(FFLAGS)" : "$(CFLAGS)";
-    const char* obj_option = cl ? "/c /Fo" : "-c -o ";
-    const char* module_option = "/module:\"$(OBJDIR)\\\"";
-
-    char macro[32];
-    char inc_option[48] = "";
-    if (row.inctype != -1) {
-        form_dir_macro(macro, sizeof macro, "INCDIR", row.incdir_no);
-        std::snprintf(inc_option, sizeof inc_option, cl ? "/I\"%s\"" : "-I%s", macro);
-    }
-
+int output_compile(int flavour, out_block& out, const srctab_row& row, const char* obj, int obj_len,
+                   const char* src, int src_len) {
+    const bool cl = flavour == flavour_cl;
+    const bool fortran = row.lang == lang_fortran;
     const bool with_module = cl && fortran;
-    std::size_t len = 5 + std::strlen(compiler) + std::strlen(obj_option) + std::strlen(obj) +
-                      std::strlen(inc_option) + std::strlen(flags) + std::strlen(src);
-    if (with_module) len += std::strlen(module_option) + 1;
-    if (len > static_cast<std::size_t>(makefile_line_max)) {
+    constexpr int compiler_len = sizeof "$(FC)" - 1;
+    constexpr int flags_len = sizeof "$(FFLAGS)" - 1;
+    constexpr int obj_option_len = sizeof "/c /Fo" - 1; // "-c -o " as long
+
+    char inc_option[inc_option_size];
+    int inc_len = form_inc_option(inc_option, cl, row);
+    int len = compile_marks + compiler_len + obj_option_len + obj_len + inc_len + flags_len +
+              src_len + (with_module ? module_option_len + 1 : 0);
+    if (len > makefile_line_max) {
+        block_flush(out);
         std::printf("#ERROR#  output_srcs  buf size over flow src=[%s]\n", src);
         print_diag(1, "buf size over flow", "output_srcs");
         return -1;
     }
 
     char line[line_buf_size];
-    int written = with_module
-                      ? std::snprintf(line, sizeof line, "\t%s %s%s %s %s %s %s", compiler,
-                                      obj_option, obj, module_option, inc_option, flags, src)
-                      : std::snprintf(line, sizeof line, "\t%s %s%s %s %s %s", compiler, obj_option,
-                                      obj, inc_option, flags, src);
-    // The length was checked above; the formatted line is exactly that long.
-    if (written != static_cast<int>(len)) return -1;
-    return output_line(fp, line);
+    char* at = put(line, "\t", 1);
+    at = put(at, fortran ? "$(FC) " : "$(CC) ", compiler_len + 1);
+    at = put(at, cl ? "/c /Fo" : "-c -o ", obj_option_len);
+    at = put(at, obj, obj_len);
+    *at++ = ' ';
+    if (with_module) {
+        at = put(at, module_option, module_option_len);
+        *at++ = ' ';
+    }
+    at = put(at, inc_option, inc_len);
+    *at++ = ' ';
+    at = put(at, fortran ? "$(FFLAGS) " : "$(CFLAGS) ", flags_len + 1);
+    put(at, src, src_len + 1);
+    return block_line(out, line, len);
+}
+
+// Forms the edited object and source names of a row into obj and src; both are formed and
+// both reported before a failure of either ends the rule. Returns 0, or -1.
+int edit_row_names(out_block& out, const srctab_row& row, char* obj, int& obj_len, char* src,
+                   int& src_len) {
+    int name_len = static_cast<int>(std::strlen(row.name));
+    obj_len = edit_obj(obj, edit_limit, row.name, name_len);
+    src_len = edit_src(src, edit_limit, row, name_len);
+    if (obj_len >= 0 && src_len >= 0) return 0;
+    block_flush(out);
+    output_edit_obj(obj, edit_limit, row.name);
+    output_edit_src(src, edit_limit, &row);
+    return -1;
+}
+
+// Writes the dependency rule and compile command of one source. Returns the lines written,
+// or -1.
+int output_rule(int flavour, out_block& out, const srctab_row& row, seen_names& seen) {
+    char obj[edit_limit];
+    char src[edit_limit];
+    int obj_len = 0;
+    int src_len = 0;
+    if (edit_row_names(out, row, obj, obj_len, src, src_len) < 0) return -1;
+    if (obj_len + src_len + dep_head_extra > makefile_line_max) {
+        block_flush(out);
+        std::printf("#ERROR#  output_srcs  buf size over flow obj=[%s], src=[%s]\n", obj, src);
+        print_diag(1, "buf size over flow", "output_srcs");
+        return -1;
+    }
+    int lines = output_dependency(out, row, obj, obj_len, src, src_len, seen);
+    if (lines < 0) return -1;
+    if (output_compile(flavour, out, row, obj, obj_len, src, src_len) < 0) return -1;
+    return lines + 1;
 }
 
 } // namespace
 
-int output_edit_src(char* result, int limit, const srctab_row* row) {
-    if (limit > 0) result[0] = '\0';
-    char macro[32];
-    form_dir_macro(macro, sizeof macro, "SRCDIR", row->srcdir_no);
-    std::size_t needed = std::strlen(row->name) + std::strlen(macro) + 3;
-    if (needed >= static_cast<std::size_t>(limit)) {
-        std::printf("#ERROR#  too long source file name =[%s]\n", row->name);
-        print_diag(1, "too long source file name", "output_edit_src");
-        return -1;
-    }
-    std::snprintf(result, limit, "\"%s%c%s\"", macro, '\\', row->name);
-    return 0;
-}
-
-int output_edit_inc(char* result, int limit, const inctab_row* entry) {
-    if (limit > 0) result[0] = '\0';
-    char macro[32];
-    form_dir_macro(macro, sizeof macro, "INCDIR", entry->incdir_no);
-    std::size_t needed = std::strlen(entry->name) + std::strlen(macro) + 3;
-    if (needed >= static_cast<std::size_t>(limit)) {
-        std::printf("#ERROR#  too long include file name =[%s]\n", entry->name);
-        print_diag(1, "too long source include name", "output_edit_inc");
-        return -1;
-    }
-    std::snprintf(result, limit, "\"%s%c%s\"", macro, '\\', entry->name);
-    return 0;
-}
-
 int output_srcs(int flavour, std::FILE* fp, const srctab_row* srctab, int src) {
-    int count = 0;
-    char obj[edit_limit];
-    char edited_src[edit_limit];
+    out_block out(fp);
     seen_names seen;
+    int count = 0;
     for (int i = 0; i < src; ++i) {
-        const srctab_row& row = srctab[i];
-        count += output_newline(fp);
-        // Both names are formed, so both faults are reported, before either ends the walk.
-        int obj_status = output_edit_obj(obj, edit_limit, row.name);
-        int src_status = output_edit_src(edited_src, edit_limit, &row);
-        if (obj_status < 0 || src_status < 0) return -1;
-        if (std::strlen(obj) + std::strlen(edited_src) + 7 >
-            static_cast<std::size_t>(makefile_line_max)) {
-            std::printf("#ERROR#  output_srcs  buf size over flow obj=[%s], src=[%s]\n", obj,
-                        edited_src);
-            print_diag(1, "buf size over flow", "output_srcs");
-            return -1;
-        }
-        int lines = output_dependency(fp, row, obj, edited_src, seen);
+        count += block_newline(out);
+        int lines = output_rule(flavour, out, srctab[i], seen);
         if (lines < 0) return -1;
         count += lines;
-        if (output_compile(flavour, fp, row, obj, edited_src) < 0) return -1;
-        ++count;
     }
-    count += output_newline(fp);
+    count += block_newline(out);
     return count;
 }

@@ -1,11 +1,12 @@
 // The writer's driver: the four sections in their fixed order, on standard output.
+#include "codes.hpp"
 #include "writer.hpp"
 
 #include <cstdio>
 
 int write_makefile(int incdir_last, int incdir_width, const char* incdir, int srcdir_last,
                    int srcdir_width, const char* srcdir, const srctab_row* srctab, int src) {
-    const int flavour = 1;
+    const int flavour = flavour_cl;
     std::FILE* fp = stdout;
     int total = 0;
     int lines = output_header(flavour, fp, incdir_last, incdir_width, incdir, srcdir_last,

@@ -1,6 +1,6 @@
-// The makefile writer. Every routine takes the output flavour (1: cl.exe/df.exe, any other
-// value: gcc/g77) and the stream, returns the number of makefile lines it wrote or -1, and
-// writes its detail lines to standard output.
+// The makefile writer. Every routine takes the output flavour (flavour_cl: cl.exe/df.exe,
+// any other value: gcc/g77) and the stream, returns the number of makefile lines it wrote
+// or -1, and writes its detail lines to standard output, its summaries through print_diag.
 #pragma once
 
 #include "tables.hpp"
@@ -10,8 +10,13 @@
 // Writes text and a newline; a text over makefile_line_max chars is reported, cut and
 // written, and gives -1. Otherwise 1.
 int output_line(std::FILE* fp, const char* text);
+
+// Writes an empty line. Returns 1.
 int output_newline(std::FILE* fp);
 
+// Writes the macro section: toolchain, EXE, OBJDIR, one INCDIR and SRCDIR line per used
+// directory row, ALL. Returns its line count, or -1 when a line was too long (the rest is
+// still written).
 int output_header(int flavour, std::FILE* fp, int incdir_last, int incdir_width, const char* incdir,
                   int srcdir_last, int srcdir_width, const char* srcdir, const srctab_row* srctab,
                   int src);
@@ -19,13 +24,28 @@ int output_header(int flavour, std::FILE* fp, int incdir_last, int incdir_width,
 // "$(OBJDIR)\name-up-to-its-last-dot.obj" in quotes, shorter than limit; else -1 (reported)
 // and an empty result.
 int output_edit_obj(char* result, int limit, const char* name);
+
+// Writes the CLEAN rule and the OBJS list. Returns the line count, or -1 after the report
+// of an object name that does not fit (the CLEAN rule is still closed by its empty line).
 int output_objs(int flavour, std::FILE* fp, const srctab_row* srctab, int src);
+
+// Writes the link rule, fixed lines only. Returns 3.
 int output_link(int flavour, std::FILE* fp);
+
+// "$(SRCDIRn)\name" of the row in quotes, shorter than limit: 0; else -1 (reported) and
+// an empty result.
 int output_edit_src(char* result, int limit, const srctab_row* row);
+
+// "$(INCDIRn)\name" of the include entry in quotes, shorter than limit: 0; else -1
+// (reported) and an empty result.
 int output_edit_inc(char* result, int limit, const inctab_row* entry);
+
+// Writes every source's dependency rule and compile command, in table order, and a closing
+// empty line. Returns the line count, or -1 at the first reported fault (nothing after it
+// is written).
 int output_srcs(int flavour, std::FILE* fp, const srctab_row* srctab, int src);
 
-// Writes the whole makefile (flavour 1) to standard output. Returns its line count, or -1
+// Writes the whole makefile (flavour_cl) to standard output. Returns its line count, or -1
 // when a step failed or the stream reports a write error; what was written stays written.
 int write_makefile(int incdir_last, int incdir_width, const char* incdir, int srcdir_last,
                    int srcdir_width, const char* srcdir, const srctab_row* srctab, int src);
