@@ -1,6 +1,8 @@
 // The lookup structures beside the module and include tables: their storage, their hashes
 // and the catch-up that enters rows in table order.
 #include "table_index.hpp"
+#include "ascii.hpp"
+#include "hash.hpp"
 
 #include <cstring>
 
@@ -15,17 +17,6 @@ std::uint32_t bucket_mask(int capacity) {
     while (n < static_cast<std::uint32_t>(capacity) && n < max_buckets)
         n <<= 1;
     return n - 1;
-}
-
-constexpr std::uint32_t fnv_basis = 2166136261u;
-constexpr std::uint32_t fnv_prime = 16777619u;
-
-std::uint32_t mix(std::uint32_t h, unsigned char c) {
-    return (h ^ c) * fnv_prime;
-}
-
-char ascii_upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 template <class T> bool take(malloc_array<T>& a, std::size_t n, bool zeroed) {
@@ -69,19 +60,19 @@ void enter_module(table_index& x, const project& p, int i) {
 } // namespace
 
 std::uint32_t module_key_hash(std::string_view name) {
-    std::uint32_t h = fnv_basis;
+    std::uint32_t h = hash_start;
     for (char c : name)
-        h = mix(h, static_cast<unsigned char>(ascii_upper(c)));
+        h = hash_mix(h, static_cast<unsigned char>(ascii_upper(c)));
     return h;
 }
 
 std::uint32_t include_key_hash(std::string_view name, int inctype, int incdir_no) {
-    std::uint32_t h = fnv_basis;
+    std::uint32_t h = hash_start;
     for (char c : name)
-        h = mix(h, static_cast<unsigned char>(c));
-    h = mix(h, static_cast<unsigned char>(inctype));
+        h = hash_mix(h, static_cast<unsigned char>(c));
+    h = hash_mix(h, static_cast<unsigned char>(inctype));
     for (int shift = 0; shift < 32; shift += 8)
-        h = mix(h, static_cast<unsigned char>(static_cast<std::uint32_t>(incdir_no) >> shift));
+        h = hash_mix(h, static_cast<unsigned char>(static_cast<std::uint32_t>(incdir_no) >> shift));
     return h;
 }
 

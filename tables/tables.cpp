@@ -1,6 +1,7 @@
 // The find-or-add operations of the project tables. Rows are filled from the front and never
 // move, so every operation hands out row addresses that stay valid for the whole run.
 #include "tables.hpp"
+#include "ascii.hpp"
 #include "diag.hpp"
 #include "table_index.hpp"
 
@@ -26,18 +27,6 @@ std::string_view fit(std::string_view name, std::size_t size) {
 void store(char* field, std::string_view name) {
     std::memcpy(field, name.data(), name.size());
     field[name.size()] = '\0';
-}
-
-char ascii_upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// Fortran names are case-insensitive; only ASCII letters fold so that other bytes stay exact.
-bool same_name_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (ascii_upper(a[i]) != ascii_upper(b[i])) return false;
-    return true;
 }
 
 // The index of p brought up to date, or null when there is none or the tables outgrew it.
