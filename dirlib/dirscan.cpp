@@ -26,7 +26,6 @@ constexpr int closed = -9999;
 struct scan_slot {
     int count = closed; // closed, or the number of entries in the list
     int pos = -1;       // next entry rddir returns; -1 while closed
-    std::size_t size = 0;
     std::unique_ptr<unsigned char[]> list;
 };
 
@@ -244,7 +243,6 @@ void opndir(int& ierror, const int& handle, const int& pathlen, const char* path
 
     slot.count = stored;
     slot.pos = 0;
-    slot.size = size;
     slot.list = std::move(list);
 }
 
@@ -296,6 +294,5 @@ void clsdir(int& ierror, const int& handle) {
         ierror = -1;
         return;
     }
-    slot.list.reset();
     slot = scan_slot{};
 }

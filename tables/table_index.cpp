@@ -96,6 +96,8 @@ bool table_index_open(table_index& x, const project& p) {
 
 bool table_index_sync(table_index& x, const project& p) {
     if (p.inc > x.inc_capacity || p.mod > x.mod_capacity) return false;
+    // No run lowers a count while its index is set; a caller that empties the tables must
+    // still never be answered from chains of rows that are gone.
     if (p.inc < x.inc_indexed || p.rinc < x.rinc_indexed) {
         std::memset(x.inc_head.get(), 0, (x.inc_mask + std::size_t{1}) * sizeof(int));
         x.inc_indexed = x.rinc_indexed = 0;
