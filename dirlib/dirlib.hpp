@@ -37,10 +37,10 @@ void isstat(int& ierror, const int& len, const char* name, int& itype, int& size
             int& writable, int& executable, char* atime, char* ctime, char* mtime);
 // Makes, removes, or changes to a directory; removes a file. ierror 0, or -1 with the failure
 // (or the blank name) reported with the name.
-void makdir(int& ierror, const int& len, const char* name);
-void rmvdir(int& ierror, const int& len, const char* name);
-void chgdir(int& ierror, const int& len, const char* name);
-void rmvfil(int& ierror, const int& len, const char* name);
+void makdir(int& ierror, const int& len, const char* name); // "Failed to make a directry(name)."
+void rmvdir(int& ierror, const int& len, const char* name); // "... to remove a directry(name)."
+void chgdir(int& ierror, const int& len, const char* name); // "... to change a directry(name)."
+void rmvfil(int& ierror, const int& len, const char* name); // "... to remove a file(name)."
 // The current directory into buffer (blank-padded); ierror -1, silently, when it does not fit.
 void getdir(int& ierror, const int& buflen, char* buffer, int& dirlen);
 // Renames oldname to newname; with replace 1 an existing newname is replaced in one atomic
@@ -53,8 +53,9 @@ void renamf(int& ierror, const int& oldlen, const char* oldname, const int& newl
 std::FILE* fopen_native(const char* path, const char* mode);
 
 // The same routines under the names gfortran gives external procedures, every argument a
-// pointer. gfortran appends the lengths of character arguments as hidden trailing
-// arguments; the explicit length arguments already carry them, so these ignore them.
+// pointer; each returns and reports exactly as its routine above. gfortran appends the lengths of
+// character arguments as hidden trailing arguments; the explicit length arguments already carry
+// them, so these ignore them.
 extern "C" {
 void opndir_(int* ierror, const int* handle, const int* pathlen, const char* path, int* dirlen,
              char* dirbuf, const int* quote);

@@ -10,14 +10,15 @@ struct owner_access {
     int write;
     int execute;
 };
+// The owner's permissions in the status mode of a file. Reports nothing.
 owner_access owner_access_of(unsigned mode);
 
-// The system calls of makdir, rmvdir, chgdir and rmvfil: 0 on success, nonzero on failure.
-// remove_file never removes a directory.
-int make_directory(const char* path);
-int remove_directory(const char* path);
-int change_directory(const char* path);
-int remove_file(const char* path);
+// The system calls behind makdir, rmvdir, chgdir and rmvfil: each returns 0 on success and
+// nonzero on failure, and reports nothing.
+int make_directory(const char* path);   // a new directory, open to all the umask allows
+int remove_directory(const char* path); // an empty directory
+int change_directory(const char* path); // the process's current directory
+int remove_file(const char* path);      // never a directory
 
 // The current directory into buf (size chars, NUL included); null when it does not fit.
 char* current_directory(char* buf, std::size_t size);

@@ -127,6 +127,7 @@ modtab_row* build_modtab(std::string_view kind, project& p, std::string_view nam
 // Finds the source's own reference to entry, or adds one. Never touches the source row.
 // Null on overflow, reported.
 refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source);
+// The same for the source's reference to module in the rmodule table.
 rmodtab_row* build_rmodtab(modtab_row* module, project& p, srctab_row* source);
 
 // True for the modules a Fortran compiler provides itself (ISO_C_BINDING, OMP_LIB, ...),
