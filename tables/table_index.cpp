@@ -32,29 +32,30 @@ int row_of(const modtab_row* row, const project& p) {
     return static_cast<int>(row - p.modtab);
 }
 
+// Appends row i to the chain of bucket; at the chain's end, so that a chain lists its rows in
+// table order. Links are 1-based rows, 0 ends a chain.
+void append_to_chain(int* head, int* next, std::uint32_t bucket, int i) {
+    int* link = &head[bucket];
+    while (*link != 0)
+        link = &next[*link - 1];
+    *link = i + 1;
+    next[i] = 0;
+}
+
 void enter_include(table_index& x, const project& p, int i) {
     const inctab_row& row = p.inctab[i];
     std::uint32_t h = include_key_hash(row.name, row.inctype, row.incdir_no);
     x.inc_hash[i] = h;
     x.inc_last_child[i] = nullptr;
     x.inc_last_ref[i] = nullptr;
-    // Appended at the chain's end, so a chain lists its rows in table order.
-    int* link = &x.inc_head[h & x.inc_mask];
-    while (*link != 0)
-        link = &x.inc_next[*link - 1];
-    *link = i + 1;
-    x.inc_next[i] = 0;
+    append_to_chain(x.inc_head.get(), x.inc_next.get(), h & x.inc_mask, i);
 }
 
 void enter_module(table_index& x, const project& p, int i) {
     std::uint32_t h = module_key_hash(p.modtab[i].name);
     x.mod_hash[i] = h;
     x.mod_last_ref[i] = nullptr;
-    int* link = &x.mod_head[h & x.mod_mask];
-    while (*link != 0)
-        link = &x.mod_next[*link - 1];
-    *link = i + 1;
-    x.mod_next[i] = 0;
+    append_to_chain(x.mod_head.get(), x.mod_next.get(), h & x.mod_mask, i);
 }
 
 } // namespace
