@@ -24,38 +24,6 @@ void time_text(char* out, std::time_t t) {
     if (n > 0) std::memcpy(out, text, std::min(static_cast<std::size_t>(n), width));
 }
 
-} // namespace
-
-void isstat(int& ierror, const int& len, const char* name, int& itype, int& size, int& readable,
-            int& writable, int& executable, char* atime, char* ctime, char* mtime) {
-    name_text given;
-    name_text native;
-    if (!take_name(ierror, len, name, "isstat",
-                   "\nError at isstat : A filename is not specified.\n", given, native)) {
-        itype = itype_none;
-        return;
-    }
-    struct stat st;
-    if (stat(native.str, &st) != 0) {
-        ierror = -1;
-        itype = itype_none;
-        return;
-    }
-    ierror = 0;
-    itype = mode_itype(static_cast<unsigned>(st.st_mode));
-    // A size beyond the int field is shown as the largest it holds, not wrapped negative.
-    size = st.st_size > INT_MAX ? INT_MAX : static_cast<int>(st.st_size);
-    const owner_access access = owner_access_of(static_cast<unsigned>(st.st_mode));
-    readable = access.read;
-    writable = access.write;
-    executable = access.execute;
-    time_text(atime, st.st_atime);
-    time_text(ctime, st.st_ctime);
-    time_text(mtime, st.st_mtime);
-}
-
-namespace {
-
 // The four operations on one named path, with their reports.
 enum class path_operation { make_directory, remove_directory, change_directory, remove_file };
 
@@ -104,6 +72,34 @@ void one_path_operation(int& ierror, int len, const char* name, path_operation o
 }
 
 } // namespace
+
+void isstat(int& ierror, const int& len, const char* name, int& itype, int& size, int& readable,
+            int& writable, int& executable, char* atime, char* ctime, char* mtime) {
+    name_text given;
+    name_text native;
+    if (!take_name(ierror, len, name, "isstat",
+                   "\nError at isstat : A filename is not specified.\n", given, native)) {
+        itype = itype_none;
+        return;
+    }
+    struct stat st;
+    if (stat(native.str, &st) != 0) {
+        ierror = -1;
+        itype = itype_none;
+        return;
+    }
+    ierror = 0;
+    itype = mode_itype(static_cast<unsigned>(st.st_mode));
+    // A size beyond the int field is shown as the largest it holds, not wrapped negative.
+    size = st.st_size > INT_MAX ? INT_MAX : static_cast<int>(st.st_size);
+    const owner_access access = owner_access_of(static_cast<unsigned>(st.st_mode));
+    readable = access.read;
+    writable = access.write;
+    executable = access.execute;
+    time_text(atime, st.st_atime);
+    time_text(ctime, st.st_ctime);
+    time_text(mtime, st.st_mtime);
+}
 
 void makdir(int& ierror, const int& len, const char* name) {
     one_path_operation(ierror, len, name, path_operation::make_directory);
