@@ -5,7 +5,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 
 #ifdef __MINGW32__
 // The tool expands * and ? itself, in its own order: the C runtime must leave them alone.
