@@ -77,11 +77,7 @@ void isstat(int& ierror, const int& len, const char* name, int& itype, int& size
             int& writable, int& executable, char* atime, char* ctime, char* mtime) {
     name_text given;
     name_text native;
-    if (!take_name(ierror, len, name, "isstat",
-                   "\nError at isstat : A filename is not specified.\n", given, native)) {
-        itype = itype_none;
-        return;
-    }
+    if (!take_query_name(ierror, itype, len, name, "isstat", given, native)) return;
     struct stat st;
     if (stat(native.str, &st) != 0) {
         ierror = -1;

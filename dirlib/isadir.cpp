@@ -5,11 +5,7 @@
 void isadir(int& ierror, const int& len, const char* name, int& itype) {
     name_text given;
     name_text native;
-    if (!take_name(ierror, len, name, "isadir",
-                   "\nError at isadir : A filename is not specified.\n", given, native)) {
-        itype = itype_none;
-        return;
-    }
+    if (!take_query_name(ierror, itype, len, name, "isadir", given, native)) return;
     // A path that is not there is the caller's to report, in its own words.
     itype = path_itype(native.str);
     ierror = itype < 0 ? -1 : 0;

@@ -55,6 +55,15 @@ bool take_name(int& ierror, int len, const char* field, const char* routine,
     return false;
 }
 
+bool take_query_name(int& ierror, int& itype, int len, const char* field, const char* routine,
+                     name_text& given, name_text& native) {
+    char blank[64];
+    std::snprintf(blank, sizeof blank, "\nError at %s : A filename is not specified.\n", routine);
+    if (take_name(ierror, len, field, routine, blank, given, native)) return true;
+    itype = itype_none;
+    return false;
+}
+
 std::FILE* fopen_native(const char* path, const char* mode) {
     name_text native;
     if (!make_native(native, path)) return nullptr;

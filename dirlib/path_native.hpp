@@ -39,6 +39,11 @@ int name_from_field(int len, const char* field, name_text& given, name_text& nat
 bool take_name(int& ierror, int len, const char* field, const char* routine,
                const char* blank_message, name_text& given, name_text& native);
 
+// take_name for the queries isadir and isstat ("A filename is not specified." when blank);
+// on failure itype is itype_none too.
+bool take_query_name(int& ierror, int& itype, int len, const char* field, const char* routine,
+                     name_text& given, name_text& native);
+
 // Entry type (itype_*) of a status mode.
 int mode_itype(unsigned mode);
 
