@@ -4,16 +4,20 @@
 
 #include <string_view>
 
+// True for the blank and the tab, the characters that separate words of a statement.
 inline bool is_blank(char c) {
     return c == ' ' || c == '\t';
 }
+// True for the ASCII digits 0 to 9.
 inline bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// c with an ASCII lower-case letter turned upper-case; every other byte as it is.
 inline char ascii_upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
+// c with an ASCII upper-case letter turned lower-case; every other byte as it is.
 inline char ascii_lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }

@@ -6,31 +6,41 @@
 
 #include <cstdio>
 
+// Entry types (itype) that rddir, isadir and isstat give.
+constexpr int itype_file = 0;      // a regular file
+constexpr int itype_directory = 1; // a directory
+constexpr int itype_other = 999;   // anything else: device, FIFO, socket, ...
+constexpr int itype_none = -1;     // no entry: the end of a list, or the status query failed
+
 // Collects every name matching the pattern in path (wildcards * and ? in the file part)
 // into the sorted list of the one scan slot (handle 0). dirbuf receives the pattern's
 // directory part (dirlen chars, its final separator included).
 void opndir(int& ierror, const int& handle, const int& pathlen, const char* path, int& dirlen,
             char* dirbuf, const int& quote);
-// Next name of the list with its itype (0 file, 1 directory, 999 other). At the end of the
-// list ierror -1 and itype -1, silently once, then with "No more files".
+// Next name of the list (namelen its full length, at most buflen chars copied, the rest
+// blank) with its itype. At the end of the list ierror -1 and itype_none, silently once,
+// then with "No more files"; a bad or closed handle gives itype_other, reported.
 void rddir(int& ierror, const int& handle, const int& buflen, int& itype, int& namelen,
            char* namebuf);
-// Releases the list of the scan slot and closes it.
+// Releases the list of the scan slot and closes it; ierror -1, reported, for a bad or
+// closed handle.
 void clsdir(int& ierror, const int& handle);
 
-// itype of a path: 0 regular file, 1 directory, 999 other; ierror -1, itype -1 when the
-// status query fails.
+// itype of a path; ierror -1 and itype_none when the status query fails (silently: the
+// caller reports a missing path) or the name is blank (reported).
 void isadir(int& ierror, const int& len, const char* name, int& itype);
 
 // itype, size, owner read/write/execute flags (0 or 1) and the access, change and
-// modification times as 20-character texts "YYYY-MM-DD  hh-mm-ss" in local time.
+// modification times as 20-character texts "YYYY-MM-DD  hh-mm-ss" in local time. ierror -1
+// and itype_none when the status query fails (silently) or the name is blank (reported).
 void isstat(int& ierror, const int& len, const char* name, int& itype, int& size, int& readable,
             int& writable, int& executable, char* atime, char* ctime, char* mtime);
-// Makes, removes, or changes to a directory; removes a file. A failure is reported with the name.
-void makdir(int& ierror, const int& len, const char* name);
-void rmvdir(int& ierror, const int& len, const char* name);
-void chgdir(int& ierror, const int& len, const char* name);
-void rmvfil(int& ierror, const int& len, const char* name);
+// Makes, removes, or changes to a directory; removes a file. ierror 0, or -1 with the failure
+// (or the blank name) reported with the name.
+void makdir(int& ierror, const int& len, const char* name); // "Failed to make a directry(name)."
+void rmvdir(int& ierror, const int& len, const char* name); // "... to remove a directry(name)."
+void chgdir(int& ierror, const int& len, const char* name); // "... to change a directry(name)."
+void rmvfil(int& ierror, const int& len, const char* name); // "... to remove a file(name)."
 // The current directory into buffer (blank-padded); ierror -1, silently, when it does not fit.
 void getdir(int& ierror, const int& buflen, char* buffer, int& dirlen);
 // Renames oldname to newname; with replace 1 an existing newname is replaced in one atomic
@@ -39,12 +49,13 @@ void renamf(int& ierror, const int& oldlen, const char* oldname, const int& newl
             const char* newname, const int& replace);
 
 // Opens a file by the path as the tool forms it: on POSIX every backslash is a directory
-// separator; on Windows the path goes to the system unchanged.
+// separator; on Windows the path goes to the system unchanged. Null, silently, on failure.
 std::FILE* fopen_native(const char* path, const char* mode);
 
 // The same routines under the names gfortran gives external procedures, every argument a
-// pointer. gfortran appends the lengths of character arguments as hidden trailing
-// arguments; the explicit length arguments already carry them, so these ignore them.
+// pointer; each returns and reports exactly as its routine above. gfortran appends the lengths of
+// character arguments as hidden trailing arguments; the explicit length arguments already carry
+// them, so these ignore them.
 extern "C" {
 void opndir_(int* ierror, const int* handle, const int* pathlen, const char* path, int* dirlen,
              char* dirbuf, const int* quote);

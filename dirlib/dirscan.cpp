@@ -4,6 +4,7 @@
 #include "dirlib.hpp"
 #include "file_search.hpp"
 #include "path_native.hpp"
+#include "platform.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -18,19 +19,20 @@ struct scan_entry {
     int itype;
 };
 
+// The entry count of the scan slot while no list is open.
+constexpr int closed = -9999;
+
 // The one scan slot; the only valid handle is 0.
 struct scan_slot {
-    int count = -9999; // -9999 while closed
-    int pos = -1;      // next entry rddir returns; -1 while closed
-    std::size_t size = 0;
+    int count = closed; // closed, or the number of entries in the list
+    int pos = -1;       // next entry rddir returns; -1 while closed
     std::unique_ptr<unsigned char[]> list;
 };
 
 scan_slot slot;
 
 unsigned char fold(char c) {
-    auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+    return static_cast<unsigned char>(search_fold(c));
 }
 
 // Letters A-Z as a-z, other characters by their unsigned byte; names equal so are ordered
@@ -112,7 +114,7 @@ int store_names(int handle, int dirlen, const pattern_texts& t, const name_censu
             std::memcpy(path + dirlen, name, n + 1);
             map_separators(path);
             int itype = path_itype(path);
-            entries[stored] = {names + used, static_cast<int>(n), itype < 0 ? 999 : itype};
+            entries[stored] = {names + used, static_cast<int>(n), itype < 0 ? itype_other : itype};
             used += n + 1;
             ++stored;
         }
@@ -206,7 +208,7 @@ void opndir(int& ierror, const int& handle, const int& pathlen, const char* path
         ierror = -1;
         return;
     }
-    if (slot.count != -9999) {
+    if (slot.count != closed) {
         std::printf("\nError at opndir : Directry handle is already opened. Handle is %d\n",
                     handle);
         ierror = -1;
@@ -241,7 +243,6 @@ void opndir(int& ierror, const int& handle, const int& pathlen, const char* path
 
     slot.count = stored;
     slot.pos = 0;
-    slot.size = size;
     slot.list = std::move(list);
 }
 
@@ -249,18 +250,18 @@ void rddir(int& ierror, const int& handle, const int& buflen, int& itype, int& n
            char* namebuf) {
     ierror = 0;
     namelen = 0;
-    itype = 0;
+    itype = itype_file;
     if (buflen > 0) std::memset(namebuf, ' ', static_cast<std::size_t>(buflen));
     if (handle != 0) {
         std::printf("\nError at rddir : Directry handle is invalid. Handle is %d.\n", handle);
         ierror = -1;
-        itype = 999;
+        itype = itype_other;
         return;
     }
-    if (slot.count == -9999) {
+    if (slot.count == closed) {
         std::printf("\nError at rddir : Directry handle is not opened. Handle is %d\n", handle);
         ierror = -1;
-        itype = 999;
+        itype = itype_other;
         return;
     }
     if (slot.pos >= slot.count) {
@@ -271,7 +272,7 @@ void rddir(int& ierror, const int& handle, const int& buflen, int& itype, int& n
                 handle);
         if (slot.pos < 0x7fffffff) ++slot.pos;
         ierror = -1;
-        itype = -1;
+        itype = itype_none;
         return;
     }
     const scan_entry& e = reinterpret_cast<const scan_entry*>(slot.list.get())[slot.pos];
@@ -288,11 +289,10 @@ void clsdir(int& ierror, const int& handle) {
         ierror = -1;
         return;
     }
-    if (slot.count == -9999) {
+    if (slot.count == closed) {
         std::printf("\nError at clsdir : Directry handle is not opened. Handle is %d\n", handle);
         ierror = -1;
         return;
     }
-    slot.list.reset();
     slot = scan_slot{};
 }

@@ -1,6 +1,7 @@
 // The one-path queries and operations of the library, and the current directory.
 #include "dirlib.hpp"
 #include "path_native.hpp"
+#include "platform.hpp"
 
 #include <algorithm>
 #include <climits>
@@ -9,88 +10,7 @@
 #include <new>
 #include <sys/stat.h>
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <direct.h>
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace {
-
-#ifdef _WIN32
-constexpr unsigned owner_read = _S_IREAD;
-constexpr unsigned owner_write = _S_IWRITE;
-constexpr unsigned owner_exec = _S_IEXEC;
-int make_directory(const char* path) {
-    return _mkdir(path);
-}
-int remove_directory(const char* path) {
-    return _rmdir(path);
-}
-int change_directory(const char* path) {
-    return _chdir(path);
-}
-int remove_file(const char* path) {
-    return _unlink(path);
-}
-char* current_directory(char* buf, std::size_t size) {
-    return _getcwd(buf, static_cast<int>(std::min<std::size_t>(size, INT_MAX)));
-}
-bool is_directory(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-// Replacing is one step of the system, so the old target is never gone before the new one is.
-// Replacing never involves a directory, as the system documents; asked without the flag, a
-// system that would let a directory replace a file (wine does) keeps the file.
-bool rename_file(const char* from, const char* to, bool replace) {
-    if (replace && (is_directory(from) || is_directory(to))) replace = false;
-    return MoveFileExA(from, to, replace ? MOVEFILE_REPLACE_EXISTING : 0) != 0;
-}
-#else
-constexpr unsigned owner_read = S_IRUSR;
-constexpr unsigned owner_write = S_IWUSR;
-constexpr unsigned owner_exec = S_IXUSR;
-int make_directory(const char* path) {
-    return mkdir(path, 0777);
-}
-int remove_directory(const char* path) {
-    return rmdir(path);
-}
-int change_directory(const char* path) {
-    return chdir(path);
-}
-// unlink, not remove: remove would take an empty directory too.
-int remove_file(const char* path) {
-    return unlink(path);
-}
-char* current_directory(char* buf, std::size_t size) {
-    return getcwd(buf, size);
-}
-// rename replaces an existing target atomically; the target is never removed beforehand.
-bool rename_file(const char* from, const char* to, bool /*replace*/) {
-    return std::rename(from, to) == 0;
-}
-#endif
-
-// Reads the name field of routine into its given and system texts. False when there is
-// none, with blank_message or the routine's memory message written and ierror -1.
-bool take_name(int& ierror, int len, const char* field, const char* routine,
-               const char* blank_message, name_text& given, name_text& native) {
-    int got = name_from_field(len, field, given, native);
-    if (got > 0) return true;
-    if (got == 0)
-        std::printf("%s", blank_message);
-    else
-        std::printf("\nError at %s : Failed to allocate memory.\n", routine);
-    ierror = -1;
-    return false;
-}
 
 // "YYYY-MM-DD  hh-mm-ss" in local time, 20 characters without terminator.
 void time_text(char* out, std::time_t t) {
@@ -104,85 +24,93 @@ void time_text(char* out, std::time_t t) {
     if (n > 0) std::memcpy(out, text, std::min(static_cast<std::size_t>(n), width));
 }
 
+// The four operations on one named path, with their reports.
+enum class path_operation { make_directory, remove_directory, change_directory, remove_file };
+
+struct path_operation_text {
+    const char* routine;
+    const char* blank_message; // no name given
+    const char* failure;       // the system refused; %s is the name as given
+};
+
+constexpr path_operation_text operation_texts[] = {
+    {"makdir", "\nError at makdir : A Directry name is not specified.\n",
+     "\nError at makdir : Failed to make a directry(%s).\n"},
+    {"rmvdir", "\nError at rmvdir : A filename is not specified.\n",
+     "\nError at rmvdir : Failed to remove a directry(%s).\n"},
+    {"chgdir", "\nError at chgdir : A filename is not specified.\n",
+     "\nError at chgdir : Failed to change a directry(%s).\n"},
+    {"rmvfil", "\nError at rmvfil : A filename is not specified.\n",
+     "\nError at rmvfil : Failed to remove a file(%s).\n"},
+};
+
+int run_operation(path_operation op, const char* native) {
+    switch (op) {
+    case path_operation::make_directory:
+        return make_directory(native);
+    case path_operation::remove_directory:
+        return remove_directory(native);
+    case path_operation::change_directory:
+        return change_directory(native);
+    case path_operation::remove_file:
+        return remove_file(native);
+    }
+    return -1;
+}
+
+// makdir, rmvdir, chgdir and rmvfil: the name field, the system call, the report.
+void one_path_operation(int& ierror, int len, const char* name, path_operation op) {
+    const path_operation_text& text = operation_texts[static_cast<int>(op)];
+    name_text given;
+    name_text native;
+    if (!take_name(ierror, len, name, text.routine, text.blank_message, given, native)) return;
+    ierror = 0;
+    if (run_operation(op, native.str) != 0) {
+        std::printf(text.failure, given.str);
+        ierror = -1;
+    }
+}
+
 } // namespace
 
 void isstat(int& ierror, const int& len, const char* name, int& itype, int& size, int& readable,
             int& writable, int& executable, char* atime, char* ctime, char* mtime) {
     name_text given;
     name_text native;
-    if (!take_name(ierror, len, name, "isstat",
-                   "\nError at isstat : A filename is not specified.\n", given, native)) {
-        itype = -1;
-        return;
-    }
+    if (!take_query_name(ierror, itype, len, name, "isstat", given, native)) return;
     struct stat st;
     if (stat(native.str, &st) != 0) {
         ierror = -1;
-        itype = -1;
+        itype = itype_none;
         return;
     }
     ierror = 0;
-    itype = S_ISDIR(st.st_mode) ? 1 : S_ISREG(st.st_mode) ? 0 : 999;
+    itype = mode_itype(static_cast<unsigned>(st.st_mode));
     // A size beyond the int field is shown as the largest it holds, not wrapped negative.
     size = st.st_size > INT_MAX ? INT_MAX : static_cast<int>(st.st_size);
-    readable = (st.st_mode & owner_read) != 0 ? 1 : 0;
-    writable = (st.st_mode & owner_write) != 0 ? 1 : 0;
-    executable = (st.st_mode & owner_exec) != 0 ? 1 : 0;
+    const owner_access access = owner_access_of(static_cast<unsigned>(st.st_mode));
+    readable = access.read;
+    writable = access.write;
+    executable = access.execute;
     time_text(atime, st.st_atime);
     time_text(ctime, st.st_ctime);
     time_text(mtime, st.st_mtime);
 }
 
 void makdir(int& ierror, const int& len, const char* name) {
-    name_text given;
-    name_text native;
-    if (!take_name(ierror, len, name, "makdir",
-                   "\nError at makdir : A Directry name is not specified.\n", given, native))
-        return;
-    ierror = 0;
-    if (make_directory(native.str) != 0) {
-        std::printf("\nError at makdir : Failed to make a directry(%s).\n", given.str);
-        ierror = -1;
-    }
+    one_path_operation(ierror, len, name, path_operation::make_directory);
 }
 
 void rmvdir(int& ierror, const int& len, const char* name) {
-    name_text given;
-    name_text native;
-    if (!take_name(ierror, len, name, "rmvdir",
-                   "\nError at rmvdir : A filename is not specified.\n", given, native))
-        return;
-    ierror = 0;
-    if (remove_directory(native.str) != 0) {
-        std::printf("\nError at rmvdir : Failed to remove a directry(%s).\n", given.str);
-        ierror = -1;
-    }
+    one_path_operation(ierror, len, name, path_operation::remove_directory);
 }
 
 void chgdir(int& ierror, const int& len, const char* name) {
-    name_text given;
-    name_text native;
-    if (!take_name(ierror, len, name, "chgdir",
-                   "\nError at chgdir : A filename is not specified.\n", given, native))
-        return;
-    ierror = 0;
-    if (change_directory(native.str) != 0) {
-        std::printf("\nError at chgdir : Failed to change a directry(%s).\n", given.str);
-        ierror = -1;
-    }
+    one_path_operation(ierror, len, name, path_operation::change_directory);
 }
 
 void rmvfil(int& ierror, const int& len, const char* name) {
-    name_text given;
-    name_text native;
-    if (!take_name(ierror, len, name, "rmvfil",
-                   "\nError at rmvfil : A filename is not specified.\n", given, native))
-        return;
-    ierror = 0;
-    if (remove_file(native.str) != 0) {
-        std::printf("\nError at rmvfil : Failed to remove a file(%s).\n", given.str);
-        ierror = -1;
-    }
+    one_path_operation(ierror, len, name, path_operation::remove_file);
 }
 
 void getdir(int& ierror, const int& buflen, char* buffer, int& dirlen) {

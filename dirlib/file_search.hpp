@@ -13,15 +13,20 @@ enum class search_status {
 // Starts listing the names in directory dir ("" for the current directory, its final
 // separator may be kept) that match pattern: '*' any string, '?' any one character, letters
 // compared ignoring case. On found, s is a running search and name its first name (valid
-// until the next call); on anything else no search is left running.
+// until the next call); on anything else no search is left running. Reports nothing.
 search_status search_first(file_search*& s, const char* dir, const char* pattern,
                            const char*& name);
-// The next matching name of a running search.
+// The next matching name of a running search: found, no_more, or failed when the directory
+// cannot be read further. Reports nothing; the search stays running.
 search_status search_next(file_search* s, const char*& name);
-// Ends a running search and releases it; false when the platform reports a failure.
+// Ends a running search and releases it; false (silently) when the platform reports a failure.
 bool search_close(file_search* s);
 
-#ifndef _WIN32
-// True when name matches pattern by the search's rules (the POSIX layer's own matching).
+// True when name matches pattern by the search's rules. Only the POSIX search defines it:
+// on Windows the system matches.
 bool search_match(const char* pattern, const char* name);
-#endif
+
+// A character as the search compares it: ASCII letters A-Z as a-z, every other byte as it is.
+inline char search_fold(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}

@@ -16,10 +16,6 @@ struct file_search {
 
 namespace {
 
-char lower_ascii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Reads on to the next matching name; the search stays running whatever the result.
 search_status next_match(file_search* s, const char*& name) {
     for (;;) {
@@ -45,7 +41,7 @@ bool search_match(const char* pattern, const char* name) {
             star = pattern++;
             resume = name;
         } else if (*pattern != '\0' &&
-                   (*pattern == '?' || lower_ascii(*pattern) == lower_ascii(*name))) {
+                   (*pattern == '?' || search_fold(*pattern) == search_fold(*name))) {
             ++pattern;
             ++name;
         } else if (star != nullptr) {

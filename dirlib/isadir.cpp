@@ -5,14 +5,7 @@
 void isadir(int& ierror, const int& len, const char* name, int& itype) {
     name_text given;
     name_text native;
-    int got = name_from_field(len, name, given, native);
-    if (got <= 0) {
-        std::printf(got == 0 ? "\nError at isadir : A filename is not specified.\n"
-                             : "\nError at isadir : Failed to allocate memory.\n");
-        ierror = -1;
-        itype = -1;
-        return;
-    }
+    if (!take_query_name(ierror, itype, len, name, "isadir", given, native)) return;
     // A path that is not there is the caller's to report, in its own words.
     itype = path_itype(native.str);
     ierror = itype < 0 ? -1 : 0;

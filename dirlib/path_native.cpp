@@ -1,20 +1,11 @@
 #include "path_native.hpp"
 #include "dirlib.hpp"
+#include "platform.hpp"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <sys/stat.h>
-
-void map_separators(char* text) {
-#ifdef _WIN32
-    (void)text;
-#else
-    // The tool joins paths with backslashes as on Windows; here they must reach the system
-    // as separators, while messages keep the text as the caller formed it.
-    for (char* p = text; *p != '\0'; ++p)
-        if (*p == '\\') *p = '/';
-#endif
-}
 
 bool make_name_text(name_text& t, const char* name, std::size_t n) {
     char* dest = t.fixed;
@@ -50,16 +41,43 @@ int name_from_field(int len, const char* field, name_text& given, name_text& nat
     return 1;
 }
 
+// Reads the name field of routine into its given and system texts. False when there is
+// none, with blank_message or the routine's memory message written and ierror -1.
+bool take_name(int& ierror, int len, const char* field, const char* routine,
+               const char* blank_message, name_text& given, name_text& native) {
+    int got = name_from_field(len, field, given, native);
+    if (got > 0) return true;
+    if (got == 0)
+        std::printf("%s", blank_message);
+    else
+        std::printf("\nError at %s : Failed to allocate memory.\n", routine);
+    ierror = -1;
+    return false;
+}
+
+bool take_query_name(int& ierror, int& itype, int len, const char* field, const char* routine,
+                     name_text& given, name_text& native) {
+    char blank[64];
+    std::snprintf(blank, sizeof blank, "\nError at %s : A filename is not specified.\n", routine);
+    if (take_name(ierror, len, field, routine, blank, given, native)) return true;
+    itype = itype_none;
+    return false;
+}
+
 std::FILE* fopen_native(const char* path, const char* mode) {
     name_text native;
     if (!make_native(native, path)) return nullptr;
     return std::fopen(native.str, mode);
 }
 
+int mode_itype(unsigned mode) {
+    if (S_ISDIR(mode)) return itype_directory;
+    if (S_ISREG(mode)) return itype_file;
+    return itype_other;
+}
+
 int path_itype(const char* native) {
     struct stat st;
-    if (stat(native, &st) != 0) return -1;
-    if (S_ISDIR(st.st_mode)) return 1;
-    if (S_ISREG(st.st_mode)) return 0;
-    return 999;
+    if (stat(native, &st) != 0) return itype_none;
+    return mode_itype(static_cast<unsigned>(st.st_mode));
 }

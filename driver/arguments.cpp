@@ -3,6 +3,7 @@
 #include "diag.hpp"
 #include "driver.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -14,6 +15,13 @@ void slashes_to_backslashes(char* text) {
 }
 
 } // namespace
+
+std::size_t longest_argument(int argc, char** argv) {
+    std::size_t longest = 0;
+    for (int i = 0; i < argc; ++i)
+        longest = std::max(longest, std::strlen(argv[i]));
+    return longest;
+}
 
 int mprc_argsrc(const char* argument, char* srcdir_row, char* srcfil_row) {
     srcdir_row[0] = '\0';

@@ -53,6 +53,24 @@ int find_or_add_row(char* table, int width, int& last, const char* text) {
     return last;
 }
 
+// Enters the source argument arg as the next argtab row: its directory into a shared srcdir
+// row, its file part into a new srcfil row, and its include directory (the -I directory in
+// force, or else its own directory). -1 after the "not file" report.
+int classify_source(const char* arg, int mode, int current_inc, arg_tables& t) {
+    char* dir = mprc_table_add(t.srcdir, t.width, t.srcdir_last + 1);
+    char* fil = mprc_table_add(t.srcfil, t.width, t.srcfil_last + 1);
+    if (mprc_argsrc(arg, dir, fil) < 0) return -1;
+    int inc = mode == inctype_incdir ? current_inc
+                                     : find_or_add_row(t.incdir, t.width, t.incdir_last, dir);
+    // Equal directories share one srcdir row; file parts never do.
+    int srcdir_no = find_row(t.srcdir, t.width, t.srcdir_last, dir);
+    if (srcdir_no < 0) srcdir_no = ++t.srcdir_last;
+    int srcfil_no = ++t.srcfil_last;
+    t.argtab[t.argcnt] = {t.argcnt + 1, argtype_source, inc, srcdir_no, srcfil_no};
+    ++t.argcnt;
+    return 0;
+}
+
 int invalid_argument(int position, const char* argument) {
     std::printf("#ERROR#  invalid argument argument-%d=[%s]\n", position, argument);
     print_diag(1, "invalid argument", "mprc");
@@ -97,39 +115,29 @@ int mprc_options(int argc, char** argv) {
 int mprc_classify(int first, int argc, char** argv, arg_tables& t) {
     t.argcnt = 0;
     t.incdir_last = t.srcdir_last = t.srcfil_last = -1;
-    int mode = -1;        // -1: each source is its own include directory; 1: an -I is in force
-    int current_inc = -1; // incdir row of the -I directory in force
+    int mode = inctype_own_dir; // or inctype_incdir while an -I directory is in force
+    int current_inc = -1;       // incdir row of the -I directory in force
     for (int i = first; i < argc; ++i) {
         const char* arg = argv[i];
         argtab_row& row = t.argtab[t.argcnt];
         if (same(arg, "-I")) {
-            mode = -1;
-            row = {t.argcnt + 1, -1, -1, -1, -1};
+            mode = inctype_own_dir;
+            row = {t.argcnt + 1, argtype_bare_include, -1, -1, -1};
             ++t.argcnt;
         } else if (std::strncmp(arg, "-I", 2) == 0) {
-            mode = 1;
+            mode = inctype_incdir;
             // Extract into the next free row; it becomes the new row only when no equal one exists.
             char* scratch = mprc_table_add(t.incdir, t.width, t.incdir_last + 1);
             mprc_arginc(arg, scratch);
             current_inc = find_row(t.incdir, t.width, t.incdir_last, scratch);
             if (current_inc < 0) current_inc = ++t.incdir_last;
-            row = {t.argcnt + 1, 1, current_inc, -1, -1};
+            row = {t.argcnt + 1, argtype_include, current_inc, -1, -1};
             ++t.argcnt;
         } else if (arg[0] != '-') {
-            char* dir = mprc_table_add(t.srcdir, t.width, t.srcdir_last + 1);
-            char* fil = mprc_table_add(t.srcfil, t.width, t.srcfil_last + 1);
-            if (mprc_argsrc(arg, dir, fil) < 0) {
+            if (classify_source(arg, mode, current_inc, t) < 0) {
                 print_usage();
                 return -1;
             }
-            int inc =
-                mode == 1 ? current_inc : find_or_add_row(t.incdir, t.width, t.incdir_last, dir);
-            // Equal directories share one srcdir row; file parts never do.
-            int srcdir_no = find_row(t.srcdir, t.width, t.srcdir_last, dir);
-            if (srcdir_no < 0) srcdir_no = ++t.srcdir_last;
-            int srcfil_no = ++t.srcfil_last;
-            row = {t.argcnt + 1, 2, inc, srcdir_no, srcfil_no};
-            ++t.argcnt;
         } else if (std::strncmp(arg, "-?", 2) == 0) {
             print_usage();
             return 1;

@@ -3,6 +3,8 @@
 
 #include "tables.hpp"
 
+#include <cstddef>
+
 // The command line in classified form: argtab and the three name tables, all rows width
 // chars wide, with the last row in use of each name table (-1: none).
 struct arg_tables {
@@ -16,6 +18,9 @@ struct arg_tables {
     char* srcfil = nullptr;
     int srcfil_last = -1;
 };
+
+// Length of the longest of argv[0] to argv[argc - 1]. Reports nothing.
+std::size_t longest_argument(int argc, char** argv);
 
 // Splits a source argument into its directory part (srcdir row) and file part (srcfil
 // row). Returns -1, after the "not file" line on standard error, when it ends with a

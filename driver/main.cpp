@@ -5,7 +5,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 
 #ifdef __MINGW32__
 // The tool expands * and ? itself, in its own order: the C runtime must leave them alone.
@@ -21,11 +20,7 @@ int main(int argc, char** argv) {
     static char outbuf[1 << 16];
     std::setvbuf(stdout, outbuf, _IOFBF, sizeof outbuf);
 
-    std::size_t longest = 0;
-    for (int i = 0; i < argc; ++i) {
-        std::size_t n = std::strlen(argv[i]);
-        if (n > longest) longest = n;
-    }
+    std::size_t longest = longest_argument(argc, argv);
     // Name-table rows are longest + 2 wide; an argument list that large cannot be sized.
     if (longest > 0x7ffffff0u) {
         std::fprintf(stderr, "#ERROR#  argument too long\n");

@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 
@@ -72,11 +71,7 @@ int mprc(int width_base, int argc, char** argv) {
     if (first < 0) return -1;
 
     // Rows must hold the longest argument whatever the caller measured.
-    std::size_t longest = 0;
-    for (int i = 0; i < argc; ++i) {
-        std::size_t n = std::strlen(argv[i]);
-        if (n > longest) longest = n;
-    }
+    std::size_t longest = longest_argument(argc, argv);
     std::size_t width = longest + 2;
     if (width_base > 0 && static_cast<std::size_t>(width_base) + 1 > width)
         width = static_cast<std::size_t>(width_base) + 1;

@@ -5,13 +5,10 @@
 
 #include "diag.hpp"
 #include "dirlib.hpp"
+#include "platform.hpp"
 
 #include <cstdio>
 #include <cstring>
-
-#ifdef _WIN32
-#include <stdio.h>
-#endif
 
 namespace {
 
@@ -20,8 +17,8 @@ int process_source(int mode, const char* incdir, const char* srcdir, const char*
                    const argtab_row& arg, project& q, scan_run& run) {
     srctab_row* row = &q.srctab[q.src];
     ++q.src;
-    return build_file_run(0, 0, mode, incdir, srcdir, name, arg.incdir_no, arg.srcdir_no, row, q,
-                          nullptr, run);
+    return build_file_run(0, lang_none, mode, incdir, srcdir, name, arg.incdir_no, arg.srcdir_no,
+                          row, q, nullptr, run);
 }
 
 // Expands one wildcard argument through the directory scan. Returns false on failure.
@@ -54,7 +51,7 @@ bool process_wildcard(int mode, const char* incdir, const char* srcdir, const ch
         int namelen = 0;
         rddir(ierror, handle, buflen, itype, namelen, name);
         if (ierror != 0) {
-            if (itype != -1) {
+            if (itype != itype_none) {
                 std::printf("#ERROR#    build  invalid file type path1[%s]\n\t\t\tierror=%d, "
                             "itype=%d\n",
                             path1, ierror, itype);
@@ -84,10 +81,8 @@ bool process_wildcard(int mode, const char* incdir, const char* srcdir, const ch
 
 int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, int srcdir_width,
           char* srcdir, int srcfil_width, char* srcfil, project& p) {
-#ifdef _WIN32
     // Every level of an include chain holds one open stream; allow as many as the runtime can.
-    _setmaxstdio(2048);
-#endif
+    allow_many_open_files();
     project q = p; // counts are handed back only on success
     // Lookups beside the tables and the include cache make a large run linear; without the
     // memory for them the run goes on without, to the same result.
@@ -96,15 +91,15 @@ int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, 
     include_cache cache;
     scan_run run;
     if (include_cache_open(cache, mxinc)) run.cache = &cache;
-    int mode = -1;
+    int mode = inctype_own_dir;
     bool ok = true;
     for (int iarg = 0; iarg < argcnt && ok; ++iarg) {
         const argtab_row& arg = argtab[iarg];
-        if (arg.type == -1) {
-            mode = -1;
-        } else if (arg.type == 1) {
-            mode = 1;
-        } else if (arg.type == 2) {
+        if (arg.type == argtype_bare_include) {
+            mode = inctype_own_dir;
+        } else if (arg.type == argtype_include) {
+            mode = inctype_incdir;
+        } else if (arg.type == argtype_source) {
             const char* sdir = mprc_table_add(srcdir, srcdir_width, arg.srcdir_no);
             const char* sfil = mprc_table_add(srcfil, srcfil_width, arg.srcfil_no);
             const char* idir = mprc_table_add(incdir, incdir_width, arg.incdir_no);

@@ -1,6 +1,8 @@
 // The lookup structures beside the module and include tables: their storage, their hashes
 // and the catch-up that enters rows in table order.
 #include "table_index.hpp"
+#include "ascii.hpp"
+#include "hash.hpp"
 
 #include <cstring>
 
@@ -17,17 +19,6 @@ std::uint32_t bucket_mask(int capacity) {
     return n - 1;
 }
 
-constexpr std::uint32_t fnv_basis = 2166136261u;
-constexpr std::uint32_t fnv_prime = 16777619u;
-
-std::uint32_t mix(std::uint32_t h, unsigned char c) {
-    return (h ^ c) * fnv_prime;
-}
-
-char ascii_upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 template <class T> bool take(malloc_array<T>& a, std::size_t n, bool zeroed) {
     void* block = zeroed ? std::calloc(n, sizeof(T)) : std::malloc(n * sizeof(T));
     a.reset(static_cast<T*>(block));
@@ -41,47 +32,48 @@ int row_of(const modtab_row* row, const project& p) {
     return static_cast<int>(row - p.modtab);
 }
 
+// Appends row i to the chain of bucket; at the chain's end, so that a chain lists its rows in
+// table order. Links are 1-based rows, 0 ends a chain.
+void append_to_chain(int* head, int* next, std::uint32_t bucket, int i) {
+    int* link = &head[bucket];
+    while (*link != 0)
+        link = &next[*link - 1];
+    *link = i + 1;
+    next[i] = 0;
+}
+
 void enter_include(table_index& x, const project& p, int i) {
     const inctab_row& row = p.inctab[i];
     std::uint32_t h = include_key_hash(row.name, row.inctype, row.incdir_no);
     x.inc_hash[i] = h;
     x.inc_last_child[i] = nullptr;
     x.inc_last_ref[i] = nullptr;
-    // Appended at the chain's end, so a chain lists its rows in table order.
-    int* link = &x.inc_head[h & x.inc_mask];
-    while (*link != 0)
-        link = &x.inc_next[*link - 1];
-    *link = i + 1;
-    x.inc_next[i] = 0;
+    append_to_chain(x.inc_head.get(), x.inc_next.get(), h & x.inc_mask, i);
 }
 
 void enter_module(table_index& x, const project& p, int i) {
     std::uint32_t h = module_key_hash(p.modtab[i].name);
     x.mod_hash[i] = h;
     x.mod_last_ref[i] = nullptr;
-    int* link = &x.mod_head[h & x.mod_mask];
-    while (*link != 0)
-        link = &x.mod_next[*link - 1];
-    *link = i + 1;
-    x.mod_next[i] = 0;
+    append_to_chain(x.mod_head.get(), x.mod_next.get(), h & x.mod_mask, i);
 }
 
 } // namespace
 
 std::uint32_t module_key_hash(std::string_view name) {
-    std::uint32_t h = fnv_basis;
+    std::uint32_t h = hash_start;
     for (char c : name)
-        h = mix(h, static_cast<unsigned char>(ascii_upper(c)));
+        h = hash_mix(h, static_cast<unsigned char>(ascii_upper(c)));
     return h;
 }
 
 std::uint32_t include_key_hash(std::string_view name, int inctype, int incdir_no) {
-    std::uint32_t h = fnv_basis;
+    std::uint32_t h = hash_start;
     for (char c : name)
-        h = mix(h, static_cast<unsigned char>(c));
-    h = mix(h, static_cast<unsigned char>(inctype));
+        h = hash_mix(h, static_cast<unsigned char>(c));
+    h = hash_mix(h, static_cast<unsigned char>(inctype));
     for (int shift = 0; shift < 32; shift += 8)
-        h = mix(h, static_cast<unsigned char>(static_cast<std::uint32_t>(incdir_no) >> shift));
+        h = hash_mix(h, static_cast<unsigned char>(static_cast<std::uint32_t>(incdir_no) >> shift));
     return h;
 }
 
@@ -105,6 +97,8 @@ bool table_index_open(table_index& x, const project& p) {
 
 bool table_index_sync(table_index& x, const project& p) {
     if (p.inc > x.inc_capacity || p.mod > x.mod_capacity) return false;
+    // No run lowers a count while its index is set; a caller that empties the tables must
+    // still never be answered from chains of rows that are gone.
     if (p.inc < x.inc_indexed || p.rinc < x.rinc_indexed) {
         std::memset(x.inc_head.get(), 0, (x.inc_mask + std::size_t{1}) * sizeof(int));
         x.inc_indexed = x.rinc_indexed = 0;

@@ -1,6 +1,7 @@
 // The find-or-add operations of the project tables. Rows are filled from the front and never
 // move, so every operation hands out row addresses that stay valid for the whole run.
 #include "tables.hpp"
+#include "ascii.hpp"
 #include "diag.hpp"
 #include "table_index.hpp"
 
@@ -28,15 +29,17 @@ void store(char* field, std::string_view name) {
     field[name.size()] = '\0';
 }
 
-char ascii_upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
+// What a table's overflow reports: the routine and the summary text.
+struct overflow_report {
+    const char* routine;
+    const char* summary;
+};
 
-// Fortran names are case-insensitive; only ASCII letters fold so that other bytes stay exact.
-bool same_name_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (ascii_upper(a[i]) != ascii_upper(b[i])) return false;
+// True, after the overflow report, when a table of capacity rows holds count rows already.
+bool table_full(int count, int capacity, const overflow_report& report) {
+    if (count < capacity) return false;
+    std::printf("#ERROR#  %s  %s >=%d\n", report.routine, report.summary, capacity);
+    print_diag(1, report.summary, report.routine);
     return true;
 }
 
@@ -67,6 +70,34 @@ template <class Ref> Ref* own_reference(Ref* last, Ref* first, int count) {
     if (last == nullptr || first == nullptr) return nullptr;
     if (last < first || last >= first + count) return nullptr;
     return last;
+}
+
+// The source's own reference to the row at position at of its table: through the index's
+// last-reference markers (null when there is no index) when the row is indexed, else by
+// searching the source's count rows from first.
+template <class Ref, class Target>
+Ref* existing_reference(Ref* const* last_refs, int indexed, int at, Ref* first, int count,
+                        const Target* target) {
+    if (last_refs != nullptr && at >= 0 && at < indexed)
+        return own_reference(last_refs[at], first, count);
+    return search_references(first, count, target);
+}
+
+// Appends the source's reference to target as row count of rows (capacity rows). Null after
+// the overflow report when the table is full.
+template <class Ref, class Target>
+Ref* append_reference(Ref* rows, int& count, int capacity, const overflow_report& report,
+                      Target* target, srctab_row* source) {
+    if (table_full(count, capacity, report)) return nullptr;
+    Ref& ref = rows[count];
+    ref.no = count + 1;
+    if constexpr (std::is_same_v<Ref, refinctab_row>)
+        ref.include = target;
+    else
+        ref.module = target;
+    ref.source = source;
+    ++count;
+    return &ref;
 }
 
 // The first row of the include table with this key, through the index; null when none.
@@ -126,11 +157,7 @@ inctab_row* build_inctab(int nest, inctab_row* parent, project& p, int inctype, 
                 return &row;
         }
     }
-    if (p.inc >= mxinc) {
-        std::printf("#ERROR#  build_inctab  include table overflow >=%d\n", mxinc);
-        print_diag(1, "include table overflow", "build_inctab");
-        return nullptr;
-    }
+    if (table_full(p.inc, mxinc, {"build_inctab", "include table overflow"})) return nullptr;
     inctab_row& entry = p.inctab[p.inc];
     entry.no = p.inc + 1;
     entry.inctype = inctype;
@@ -189,11 +216,7 @@ modtab_row* build_modtab(std::string_view kind, project& p, std::string_view nam
         }
         return &row;
     }
-    if (p.mod >= mxmod) {
-        std::printf("#ERROR#  build_modtab  module table overflow >=%d\n", mxmod);
-        print_diag(1, "module table overflow", "build_modtab");
-        return nullptr;
-    }
+    if (table_full(p.mod, mxmod, {"build_modtab", "module table overflow"})) return nullptr;
     modtab_row& entry = p.modtab[p.mod];
     entry.no = p.mod + 1;
     entry.source = use ? nullptr : source;
@@ -205,45 +228,26 @@ modtab_row* build_modtab(std::string_view kind, project& p, std::string_view nam
 
 refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source) {
     const table_index* x = usable_index(p);
-    const int at = static_cast<int>(entry - p.inctab);
-    if (refinctab_row* ref =
-            x != nullptr && at >= 0 && at < x->inc_indexed
-                ? own_reference(x->inc_last_ref[at], source->rinc1, source->rinc_cnt)
-                : search_references(source->rinc1, source->rinc_cnt, entry))
+    if (refinctab_row* ref = existing_reference(
+            x != nullptr ? x->inc_last_ref.get() : nullptr, x != nullptr ? x->inc_indexed : 0,
+            static_cast<int>(entry - p.inctab), source->rinc1, source->rinc_cnt, entry))
         return ref;
-    if (p.rinc >= mxrinc) {
-        std::printf("#ERROR#  build_refinctab  rinclude table overflow >=%d\n", mxrinc);
-        print_diag(1, "rinclude table overflow", "build_refinctab");
-        return nullptr;
-    }
-    refinctab_row& ref = p.refinctab[p.rinc];
-    ref.no = p.rinc + 1;
-    ref.include = entry;
-    ref.source = source;
-    ++p.rinc;
-    usable_index(p); // enters the new reference
-    return &ref;
+    refinctab_row* ref = append_reference(
+        p.refinctab, p.rinc, mxrinc, {"build_refinctab", "rinclude table overflow"}, entry, source);
+    if (ref != nullptr) usable_index(p); // enters the new reference
+    return ref;
 }
 
 rmodtab_row* build_rmodtab(modtab_row* module, project& p, srctab_row* source) {
     const table_index* x = usable_index(p);
-    const int at = static_cast<int>(module - p.modtab);
-    if (rmodtab_row* ref = x != nullptr && at >= 0 && at < x->mod_indexed
-                               ? own_reference(x->mod_last_ref[at], source->rmod1, source->rmod_cnt)
-                               : search_references(source->rmod1, source->rmod_cnt, module))
+    if (rmodtab_row* ref = existing_reference(
+            x != nullptr ? x->mod_last_ref.get() : nullptr, x != nullptr ? x->mod_indexed : 0,
+            static_cast<int>(module - p.modtab), source->rmod1, source->rmod_cnt, module))
         return ref;
-    if (p.rmod >= mxrmod) {
-        std::printf("#ERROR#  build_rmodtab  rmodule table overflow >=%d\n", mxrmod);
-        print_diag(1, "rmodule table overflow", "build_rmodtab");
-        return nullptr;
-    }
-    rmodtab_row& ref = p.rmodtab[p.rmod];
-    ref.no = p.rmod + 1;
-    ref.module = module;
-    ref.source = source;
-    ++p.rmod;
-    usable_index(p); // enters the new reference
-    return &ref;
+    rmodtab_row* ref = append_reference(
+        p.rmodtab, p.rmod, mxrmod, {"build_rmodtab", "rmodule table overflow"}, module, source);
+    if (ref != nullptr) usable_index(p); // enters the new reference
+    return ref;
 }
 
 bool is_compiler_module(std::string_view name) {

@@ -2,6 +2,7 @@
 // read by the writer. Rows never move, so rows refer to each other by address for the whole run.
 #pragma once
 
+#include "codes.hpp"
 #include "limits.hpp"
 
 #include <string_view>
@@ -17,7 +18,17 @@ struct rmodtab_row;
 struct refinctab_row;
 struct table_index;
 
-// One classified command-line argument. type: -1 bare -I, 1 -I with a directory, 2 a source.
+// The kinds of classified argument (argtab_row::type), which are also the include mode they
+// set: after a bare -I every source is its own include directory, after -Idir that one is.
+constexpr int argtype_bare_include = -1; // "-I"
+constexpr int argtype_include = 1;       // "-Idir"
+constexpr int argtype_source = 2;        // a source file or wildcard pattern
+
+// Where the include files of a source are looked for (srctab_row and inctab_row::inctype).
+constexpr int inctype_own_dir = -1; // the source's own directory
+constexpr int inctype_incdir = 1;   // the -I directory in force
+
+// One classified command-line argument. type: one of argtype_*.
 struct argtab_row {
     int no;
     int type;
@@ -30,14 +41,14 @@ struct srctab_row {
     int no;
     int srcdir_no;
     int incdir_no;
-    int inctype;        // -1: the source's own directory holds its includes; 1: an -I directory
+    int inctype;        // inctype_own_dir or inctype_incdir
     rmodtab_row* rmod1; // first of rmod_cnt consecutive module references
     int rmod_cnt;
     refinctab_row* rinc1; // first of rinc_cnt consecutive include references
     int rinc_cnt;
     int line_cnt;
     int incline_cnt;
-    int lang; // 1 Fortran, 2 C
+    int lang; // lang_fortran or lang_c
     int flg_prog;
     char name[src_name_size];
 };
@@ -116,6 +127,7 @@ modtab_row* build_modtab(std::string_view kind, project& p, std::string_view nam
 // Finds the source's own reference to entry, or adds one. Never touches the source row.
 // Null on overflow, reported.
 refinctab_row* build_refinctab(inctab_row* entry, project& p, srctab_row* source);
+// The same for the source's reference to module in the rmodule table.
 rmodtab_row* build_rmodtab(modtab_row* module, project& p, srctab_row* source);
 
 // True for the modules a Fortran compiler provides itself (ISO_C_BINDING, OMP_LIB, ...),

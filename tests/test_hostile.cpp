@@ -20,12 +20,24 @@ namespace fs = std::filesystem;
 
 const char* const timeout_program = "/usr/bin/timeout";
 constexpr int timeout_status = 124; // what timeout returns when it had to stop the program
+const char* const setpriv_program = "/usr/bin/setpriv";
+// The user nobody, without groups: root's runs drop to it where permissions must bind.
+const std::vector<std::string> as_nobody = {"--reuid=65534", "--regid=65534", "--clear-groups"};
 
 const std::string program_f = "      PROGRAM MAIN\n      END\n";
 
 // The compile rule that a complete makefile has for a Fortran source in the current directory.
 std::string fortran_rule(const std::string& stem) {
     return "\"$(OBJDIR)\\" + stem + ".obj\" : \"$(SRCDIR)\\" + stem + ".f\"\n";
+}
+
+// prefix, the number i and suffix: built by appending, as GCC 12 warns falsely (-Wrestrict) when
+// a literal is put in front of a temporary string.
+std::string numbered(const char* prefix, int i, const char* suffix = "") {
+    std::string text = prefix;
+    text += std::to_string(i);
+    text += suffix;
+    return text;
 }
 
 std::size_t count(const std::string& text, const std::string& what) {
@@ -41,12 +53,19 @@ struct HostileTest : ::testing::Test {
         ASSERT_FALSE(zelkov_bin().empty()) << "ZELKOV_BIN is not set";
         ASSERT_FALSE(dir.path.empty());
     }
-    // Runs zelkov under a time limit, so that a run that hangs fails instead of stalling.
-    run_result run(const std::vector<std::string>& args) {
-        if (access(timeout_program, X_OK) != 0) return run_zelkov(dir.str(), args);
-        std::vector<std::string> all{"120", zelkov_bin()};
-        all.insert(all.end(), args.begin(), args.end());
-        return run_binary(timeout_program, dir.str(), all);
+    // Runs zelkov under a time limit, so that a run that hangs fails instead of stalling;
+    // with as_user (setpriv's options), as that user.
+    run_result run(const std::vector<std::string>& args,
+                   const std::vector<std::string>& as_user = {}) {
+        std::vector<std::string> command = as_user;
+        if (access(timeout_program, X_OK) == 0)
+            command.insert(command.end(), {timeout_program, "120"});
+        command.push_back(zelkov_bin());
+        command.insert(command.end(), args.begin(), args.end());
+        if (!as_user.empty()) return run_binary(setpriv_program, dir.str(), command);
+        const std::string program = command.front();
+        command.erase(command.begin());
+        return run_binary(program, dir.str(), command);
     }
     fs::path at(const std::string& rel) const { return dir.path / rel; }
 };
@@ -59,23 +78,22 @@ void expect_orderly(const run_result& r, const std::string& what) {
     EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << what << "\n" << r.err;
 }
 
-// A failed scan writes its report and no makefile.
+// A failed scan writes its report, exactly detail on standard output and summary on standard
+// error, and no makefile.
 void expect_report(const run_result& r, const std::string& detail, const std::string& summary,
                    const std::string& what) {
     expect_orderly(r, what);
     EXPECT_EQ(r.status, 1) << what;
-    EXPECT_NE(r.out.find(detail), std::string::npos) << what << "\n" << r.out.substr(0, 2000);
-    EXPECT_NE(r.err.find(summary), std::string::npos) << what << "\n" << r.err.substr(0, 2000);
-    EXPECT_EQ(r.out.find("ALL :"), std::string::npos) << what << ": a makefile was written";
+    EXPECT_EQ(r.out, detail) << what;
+    EXPECT_EQ(r.err, summary) << what;
 }
 
 // A chain a.f -> i1.inc -> ... -> i<depth>.inc.
 void write_include_chain(const temp_dir& d, int depth) {
     d.write("a.f", "      PROGRAM P\n      INCLUDE 'i1.inc'\n      END\n");
     for (int i = 1; i < depth; ++i)
-        d.write("i" + std::to_string(i) + ".inc",
-                "      INCLUDE 'i" + std::to_string(i + 1) + ".inc'\n");
-    d.write("i" + std::to_string(depth) + ".inc", "      X = 1\n");
+        d.write(numbered("i", i, ".inc"), numbered("      INCLUDE 'i", i + 1, ".inc'\n"));
+    d.write(numbered("i", depth, ".inc"), "      X = 1\n");
 }
 
 TEST_F(HostileTest, PathsThatAreNoRegularFilesAreRefusedWithoutWaiting) {
@@ -113,9 +131,19 @@ TEST_F(HostileTest, FileListedByTheWildcardButGoneByItsOpenIsReportedMissing) {
 TEST_F(HostileTest, UnreadableSourceGivesTheOpenError) {
     fs::path file = dir.write("a.f", program_f);
     ASSERT_EQ(chmod(file.c_str(), 0), 0);
-    if (geteuid() == 0 || access(file.c_str(), R_OK) == 0)
+    std::vector<std::string> as_user; // root reads every file: its run drops to nobody
+    if (geteuid() == 0) {
+        if (access(setpriv_program, X_OK) != 0) GTEST_SKIP() << "no setpriv to drop root's rights";
+        ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0); // nobody may enter the directory
+        as_user = as_nobody;
+        std::vector<std::string> probe = as_user;
+        probe.insert(probe.end(), {"/bin/sh", "-c", "test -r a.f"});
+        ASSERT_EQ(run_binary(setpriv_program, dir.str(), probe).status, 1)
+            << "a.f must be unreadable to nobody and nobody must run";
+    } else if (access(file.c_str(), R_OK) == 0) {
         GTEST_SKIP() << "permissions are not enforced for this user";
-    run_result r = run({"a.f"});
+    }
+    run_result r = run({"a.f"}, as_user);
     expect_report(r, " #ERROR#  build_file  source file open error [.\\a.f]\n",
                   "#ERROR#  source file open error\n", "a.f");
 }
@@ -156,9 +184,13 @@ TEST_F(HostileTest, IncludeChainBeyondTheTablesIsReported) {
         std::string summary;
     };
     const limit cases[] = {
-        {"-mxinc5", "#ERROR#  build_inctab  include table overflow >=5\n",
+        {"-mxinc5",
+         "#ERROR#  build_inctab  include table overflow >=5\n"
+         "#ERROR#  build_file :error return from build_inctab\n",
          "#ERROR#  include table overflow\n"},
-        {"-mxrinc5", "#ERROR#  build_refinctab  rinclude table overflow >=5\n",
+        {"-mxrinc5",
+         "#ERROR#  build_refinctab  rinclude table overflow >=5\n"
+         "#ERROR#  build_file :error return from build_refinctab\n",
          "#ERROR#  rinclude table overflow\n"},
     };
     for (const limit& c : cases) {
@@ -181,12 +213,15 @@ TEST_F(HostileTest, ArgumentOfAHundredThousandCharacters) {
         std::string detail;
         std::string summary;
     };
+    const std::string too_long = "  #ERROR#  mprc_filename  too logng filename\n";
     const huge cases[] = {
         {{name},
-         " #ERROR#  build_file  source filename error filename=[]\n",
+         too_long + "           in1=[.]\n           in2=[" + name + "], mark=[\\]\n" +
+             " #ERROR#  build_file  source filename error filename=[]\n",
          "#ERROR#  source filename error\n"},
         {{"-I" + name, "c.f"},
-         " #ERROR#  build_file  include filename error filename=[]\n",
+         too_long + "           in1=[" + name + "]\n           in2=[c.inc], mark=[\\]\n" +
+             " #ERROR#  build_file  include filename error filename=[]\n",
          "#ERROR#  include filename error\n"},
     };
     for (const huge& c : cases) {
@@ -200,18 +235,18 @@ TEST_F(HostileTest, ArgumentOfAHundredThousandCharacters) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("#ERROR#  output_line  too long buf=[INCDIR=" + name + "]\n"),
               std::string::npos);
-    EXPECT_NE(r.out.find("\nINCDIR=" +
-                         name.substr(0, makefile_line_max - std::string("INCDIR=").size()) + "\n"),
-              std::string::npos);
-    EXPECT_NE(r.err.find("#ERROR#  output error\n"), std::string::npos);
+    std::string cut_line = "\nINCDIR=";
+    cut_line += name.substr(0, makefile_line_max - std::string("INCDIR=").size()) + "\n";
+    EXPECT_NE(r.out.find(cut_line), std::string::npos);
+    EXPECT_EQ(r.err, "#WARN#   \n#ERROR#  output error\n"); // the line's warning, the summary
 }
 
 TEST_F(HostileTest, TenThousandArguments) {
     std::vector<std::string> args{"-mxsrc6000"};
     for (int i = 0; i < 5000; ++i) {
-        const std::string stem = "s" + std::to_string(i);
+        const std::string stem = numbered("s", i);
         std::ofstream(at(stem + ".f")) << "";
-        args.push_back("-Id" + std::to_string(i % 10));
+        args.push_back(numbered("-Id", i % 10));
         args.push_back(stem + ".f");
     }
     run_result r = run(args);
@@ -230,7 +265,7 @@ TEST_F(HostileTest, TenThousandArguments) {
 
 TEST_F(HostileTest, WildcardOverFiftyThousandFiles) {
     for (int i = 0; i < 50000; ++i)
-        std::ofstream(at("f" + std::to_string(i) + ".f")) << "";
+        std::ofstream(at(numbered("f", i, ".f"))) << "";
     run_result r = run({"-mxsrc60000", "*.f"});
     expect_orderly(r, "*.f");
     EXPECT_EQ(r.status, 0);

@@ -339,8 +339,9 @@ struct indexed_run {
             }
             log += std::to_string(at(r));
         }
-        log +=
-            " " + testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+        log += ' ';
+        log += testing::internal::GetCapturedStdout();
+        log += testing::internal::GetCapturedStderr();
     }
     std::string tables() const {
         std::string t;
@@ -365,28 +366,78 @@ struct indexed_run {
     }
 };
 
-TEST_F(TablesTest, IndexGivesTheSameTablesAndReportsAsTheRowSearch) {
-    using op = indexed_run::op;
-    const std::vector<op> script = {
-        {'i', 0, -1, 1, 0, 0, "a.inc"},   {'i', 0, -1, 1, 1, 0, "a.inc"},
-        {'i', 0, -1, -1, 0, 0, "a.inc"},  {'i', 0, -1, 1, 0, 0, "A.inc"},
-        {'i', 1, 0, 1, 0, 0, "k1.inc"},   {'i', 1, 0, 1, 0, 0, "k2.inc"},
-        {'i', 1, 4, 1, 0, 0, "g1.inc"},   {'i', 1, 0, 1, 0, 0, "k3.inc"},
-        {'i', 1, 3, 1, 0, 0, "k2.inc"},   {'i', 1, 0, 1, 0, 0, "k4.inc"},
-        {'u', 0, -1, 0, 0, 0, "Geom"},    {'m', 0, -1, 0, 0, 1, "GEOM"},
-        {'m', 0, -1, 0, 0, 2, "geom"},    {'u', 0, -1, 0, 0, 0, "gEoM"},
-        {'m', 0, -1, 0, 0, 0, "other"},   {'u', 0, -1, 0, 0, 0, "iso_c_binding"},
-        {'r', 0, -1, 1, 0, 0, "a.inc"},   {'r', 1, 0, 1, 0, 0, "k1.inc"},
-        {'r', 0, -1, 1, 0, 0, "a.inc"},   {'x', 0, -1, 0, 0, 0, "GEOM"},
-        {'x', 0, -1, 0, 0, 0, "geom"},    {'x', 0, -1, 0, 0, 0, "other"},
-        {'r', 0, -1, 1, 0, 1, "k1.inc"},  {'r', 0, -1, 1, 0, 1, "a.inc"},
-        {'r', 0, -1, 1, 0, 1, "k1.inc"},  {'x', 0, -1, 0, 0, 1, "other"},
-        {'x', 0, -1, 0, 0, 1, "Geom"},    {'x', 0, -1, 0, 0, 1, "OTHER"},
-        {'r', 0, -1, 1, 0, 2, "new.inc"}, {'x', 0, -1, 0, 0, 2, "fresh"},
-        {'r', 0, -1, 1, 0, 2, "new.inc"}, {'x', 0, -1, 0, 0, 2, "FRESH"},
-        {'i', 0, -1, 1, 0, 2, "x1.inc"},  {'i', 0, -1, 1, 0, 2, "x2.inc"},
-        {'u', 0, -1, 0, 0, 2, "y1"},      {'u', 0, -1, 0, 0, 2, "y2"},
+// The steps of a table script, by name. Entries are keyed in -I directory 0 unless told.
+using op = indexed_run::op;
+op include(const char* name, int inctype = inctype_incdir, int incdir = 0) {
+    return {'i', 0, -1, inctype, incdir, 0, name};
+}
+op include_in(int parent, const char* name) { // met inside the include entry parent
+    return {'i', 1, parent, inctype_incdir, 0, 0, name};
+}
+op use(int source, const char* name) {
+    return {'u', 0, -1, 0, 0, source, name};
+}
+op define(int source, const char* name) {
+    return {'m', 0, -1, 0, 0, source, name};
+}
+op refer_include(int source, const char* name, int parent = -1) {
+    return {'r', parent < 0 ? 0 : 1, parent, inctype_incdir, 0, source, name};
+}
+op refer_module(int source, const char* name) {
+    return {'x', 0, -1, 0, 0, source, name};
+}
+
+// Every path of the operations, with and without the index: found and added rows, links,
+// references, reports, and at small capacities the overflows at the script's end.
+std::vector<op> index_script() {
+    return {
+        // Include keys differ by directory, by mode and by letter case.
+        include("a.inc"),
+        include("a.inc", inctype_incdir, 1),
+        include("a.inc", inctype_own_dir),
+        include("A.inc"),
+        // Children, grandchildren, and a name met again under another parent.
+        include_in(0, "k1.inc"),
+        include_in(0, "k2.inc"),
+        include_in(4, "g1.inc"),
+        include_in(0, "k3.inc"),
+        include_in(3, "k2.inc"),
+        include_in(0, "k4.inc"),
+        // Modules whose names differ only in letter case, a double definition, a provided one.
+        use(0, "Geom"),
+        define(1, "GEOM"),
+        define(2, "geom"),
+        use(0, "gEoM"),
+        define(0, "other"),
+        use(0, "iso_c_binding"),
+        // References of source 0, repeated ones found again.
+        refer_include(0, "a.inc"),
+        refer_include(0, "k1.inc", 0),
+        refer_include(0, "a.inc"),
+        refer_module(0, "GEOM"),
+        refer_module(0, "geom"),
+        refer_module(0, "other"),
+        // Source 1 refers to the same entries.
+        refer_include(1, "k1.inc"),
+        refer_include(1, "a.inc"),
+        refer_include(1, "k1.inc"),
+        refer_module(1, "other"),
+        refer_module(1, "Geom"),
+        refer_module(1, "OTHER"),
+        // Source 2 refers to new entries; then rows that overflow the small capacities.
+        refer_include(2, "new.inc"),
+        refer_module(2, "fresh"),
+        refer_include(2, "new.inc"),
+        refer_module(2, "FRESH"),
+        include("x1.inc"),
+        include("x2.inc"),
+        use(2, "y1"),
+        use(2, "y2"),
     };
+}
+
+TEST_F(TablesTest, IndexGivesTheSameTablesAndReportsAsTheRowSearch) {
+    const std::vector<op> script = index_script();
     // Full capacities, then capacities the script overflows at its end.
     for (int capacity : {64, 11, 5}) {
         mxinc = mxrinc = mxmod = mxrmod = capacity;
@@ -407,7 +458,8 @@ TEST_F(TablesTest, IndexLinksManyChildrenInOrder) {
     for (indexed_run* r : {&plain, &fast}) {
         inctab_row* top = build_inctab(0, nullptr, r->p, 1, 0, "top.inc");
         for (int k = 0; k < 40; ++k) {
-            std::string name = "k" + std::to_string(k) + ".inc";
+            std::string name = "k";
+            name += std::to_string(k) + ".inc";
             inctab_row* parent = k % 5 == 4 ? &r->incs[k] : top; // now and then a grandchild
             build_inctab(1, parent, r->p, 1, 0, name);
         }
@@ -421,7 +473,8 @@ TEST_F(TablesTest, TablesThatOutgrowTheirIndexAreSearchedRowByRow) {
     mxinc = mxmod = 12;
     for (indexed_run* r : {&plain, &fast}) {
         for (int k = 0; k < 10; ++k) {
-            std::string name = "n" + std::to_string(k % 7);
+            std::string name = "n";
+            name += std::to_string(k % 7);
             build_inctab(0, nullptr, r->p, 1, 0, name);
             build_modtab(k % 2 ? "use" : "module", r->p, name, &r->srcs[0]);
         }
