@@ -84,17 +84,25 @@ for n in $sizes; do
     json=$work/times-$n.json
     echo "== $n sources: $(wc -l < "$dir/files.txt") files, $(du -sh "$dir" | cut -f1)"
     if have "$hyperfine"; then
+        # One hyperfine run for all tools, so that they are measured side by side; makedepf90
+        # takes minutes at 100,000 sources and gets one run of its own there.
+        together=() alone=()
         for i in "${!names[@]}"; do
-            # makedepf90 takes minutes at 100,000 sources: one run, no warm-up there.
-            opts=(--warmup 1 --runs "$runs")
             if [ "${names[$i]}" = makedepf90 ] && [ "$n" -ge 100000 ]; then
-                opts=(--runs 1)
+                alone+=("$i")
+            else
+                together+=(--command-name "${names[$i]}" "${commands[$i]}")
             fi
-            echo "${names[$i]}:"
-            "$hyperfine" "${opts[@]}" --style basic --export-json "$json.$i" \
-                --command-name "${names[$i]}" "${commands[$i]}" | grep -E '^ *(Time|Range)' || true
         done
-        python3 - "$json" "${#names[@]}" <<'EOF'
+        "$hyperfine" --warmup 1 --runs "$runs" --style basic --export-json "$json.0" \
+            "${together[@]}" | grep -E '^ *(Time|Range)|^Benchmark' || true
+        parts=1
+        for i in "${alone[@]}"; do
+            "$hyperfine" --runs 1 --style basic --export-json "$json.$parts" \
+                --command-name "${names[$i]}" "${commands[$i]}" | grep -E '^ *(Time|Range)' || true
+            parts=$((parts + 1))
+        done
+        python3 - "$json" "$parts" <<'EOF'
 import json, sys
 out, count = sys.argv[1], int(sys.argv[2])
 results = []
