@@ -22,8 +22,8 @@
 
 namespace {
 
-// Stream buffers: a large one for the source file; include levels get a smaller one each,
-// and levels deeper than this many use the stream's own, so a very deep chain stays cheap.
+// Input blocks: a large one for the source file; include levels get a smaller one each, and
+// levels deeper than this many use the input's own, so a very deep chain stays cheap.
 constexpr std::size_t source_buffer_size = std::size_t{1} << 16;
 constexpr std::size_t include_buffer_size = std::size_t{1} << 14;
 constexpr int buffered_levels = 32;
@@ -57,12 +57,12 @@ struct open_levels {
     }
 };
 
-// Gives the stream a buffer of the level's size; the default one is kept when none can be had.
+// Gives the input a block of the level's size; its own is kept when none can be had.
 void buffer_stream(scan_level& l, int depth) {
     if (depth >= buffered_levels) return;
     const std::size_t size = depth == 0 ? source_buffer_size : include_buffer_size;
     if (!l.iobuf) l.iobuf.reset(new (std::nothrow) char[size]);
-    if (l.iobuf) std::setvbuf(l.fp, l.iobuf.get(), _IOFBF, size);
+    if (l.iobuf) text_open(l.in, l.fp, l.iobuf.get(), size);
 }
 
 // Takes the next level of the chain, fresh. Null when no memory is left for it.
@@ -200,6 +200,7 @@ bool open_level(scan_level& l, int nest, int& lang, int inctype, const char* dir
         print_diag(1, "source file open error", "mprc_coun_file");
         return false;
     }
+    text_open(l.in, l.fp);
     l.nest = nest;
     l.lines = 0;
     l.flg_first = 1;
@@ -364,7 +365,7 @@ int build_file_run(int nest, int lang, int inctype, const char* incdir, const ch
             stmt = cs.name;
         } else {
             const int rtn =
-                mprc_readbun(l.fp, bun, c.lang, c.form, l.flg_first, l.cdstack, &l.flg_cdstack);
+                mprc_readbun(l.in, bun, c.lang, c.form, l.flg_first, l.cdstack, &l.flg_cdstack);
             l.flg_first = 0;
             if (rtn == 0) {
                 finish_level(run, c, p);

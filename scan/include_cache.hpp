@@ -6,6 +6,7 @@
 #include "limits.hpp"
 #include "table_index.hpp"
 #include "tables.hpp"
+#include "text_input.hpp"
 
 #include <cstddef>
 #include <cstdio>
@@ -55,6 +56,7 @@ bool include_cache_next(const char*& pos, cached_statement& s, int& lines);
 // The reading or replaying state of one file of an include chain.
 struct scan_level {
     std::FILE* fp = nullptr;
+    text_input in;                // what the readers take: fp and the block read ahead
     const char* replay = nullptr; // the record being replayed, in place of fp
     inctab_row* entry = nullptr;  // own include entry; null for the source file
     int nest = 0;
@@ -63,7 +65,7 @@ struct scan_level {
     int flg_cdstack = 0;
     bool recording = false;        // the statements go into rec for the cache
     std::vector<char> rec;         // kept between files, so its storage is reused
-    std::unique_ptr<char[]> iobuf; // the stream's buffer, kept between files as well
+    std::unique_ptr<char[]> iobuf; // the input's block buffer, kept between files as well
     char cdstack[cdstack_size];
     char filename[path_size];
 };
