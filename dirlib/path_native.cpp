@@ -5,6 +5,11 @@
 #include <new>
 #include <sys/stat.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 void map_separators(char* text) {
 #ifdef _WIN32
     (void)text;
@@ -62,4 +67,30 @@ int path_itype(const char* native) {
     if (S_ISDIR(st.st_mode)) return 1;
     if (S_ISREG(st.st_mode)) return 0;
     return 999;
+}
+
+std::FILE* open_regular(const char* native, int& itype) {
+#ifdef _WIN32
+    itype = path_itype(native);
+    return itype == 0 ? std::fopen(native, "r") : nullptr;
+#else
+    // Opened without waiting, as a FIFO would make it wait for a writer; then its type is
+    // asked of the open file, without a second walk along the path.
+    const int fd = open(native, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        itype = path_itype(native); // tells a missing path from an unreadable file
+        return nullptr;
+    }
+    struct stat st;
+    const bool known = fstat(fd, &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        itype = !known ? -1 : S_ISDIR(st.st_mode) ? 1 : 999;
+        close(fd);
+        return nullptr;
+    }
+    itype = 0;
+    std::FILE* fp = fdopen(fd, "r");
+    if (fp == nullptr) close(fd);
+    return fp;
+#endif
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <memory>
 #include <sys/stat.h>
 
@@ -40,3 +41,8 @@ int name_from_field(int len, const char* field, name_text& given, name_text& nat
 // Entry type of a system path by its status: 0 regular file, 1 directory, 999 anything
 // else, -1 when the status query fails.
 int path_itype(const char* native);
+
+// Opens a system path for reading when it is a regular file, with its entry type in itype as
+// path_itype gives it. Null for anything else; a regular file that cannot be opened gives
+// null with itype 0.
+std::FILE* open_regular(const char* native, int& itype);
