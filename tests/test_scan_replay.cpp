@@ -27,7 +27,8 @@ int reference_go(scan_setup& r) {
         const char* idir = &r.incdir[a.incdir_no * scan_setup::width];
         const char* sfil = &r.srcfil[a.srcfil_no * scan_setup::width];
         srctab_row* row = &r.srctab[r.p.src++];
-        rc = build_file(0, 0, mode, idir, sdir, sfil, a.incdir_no, a.srcdir_no, row, r.p, nullptr);
+        const chain c{0, 0, mode, idir, a.incdir_no, sdir, a.srcdir_no, row};
+        rc = build_file(0, c, sfil, nullptr, r.p);
         if (rc != 0) break;
     }
     r.out = testing::internal::GetCapturedStdout();
