@@ -72,7 +72,6 @@ scan_level* push_level(scan_run& run, int nest, inctab_row* entry) {
     l.lines = 0;
     l.recording = false;
     l.rec.clear();
-    l.filename[0] = '\0';
     return &l;
 }
 

@@ -43,6 +43,26 @@ TEST(Scan, WildcardsExpandInSortedOrder) {
     EXPECT_EQ(r.srctab[2].no, 3);
 }
 
+// Patterns of one directory, which the run lists once: each expands as it would alone, and
+// one that matches nothing there still ends the run with the directory scan's reports.
+TEST(Scan, PatternsOfOneDirectoryExpandAsEachAlone) {
+    tree t;
+    for (const char* name : {"sub/B.f", "sub/a.f", "sub/x.c", "sub/y.F90"})
+        t.write(name, "");
+    scan_setup r;
+    for (const char* pattern : {"*.f", "*.c", "*.F*", "*.zz"})
+        r.source(t.dir("sub"), pattern);
+    EXPECT_EQ(r.go(), -1);
+    names rows;
+    for (int i = 0; i < 6; ++i)
+        rows.push_back(r.srctab[i].name);
+    EXPECT_EQ(rows, (names{"a.f", "B.f", "x.c", "a.f", "B.f", "y.F90"}));
+    const std::string path1 = t.dir("sub") + "\\*.zz";
+    EXPECT_EQ(r.out, "\nError at opndir : Failed to call FindFirstFile. Handle is 0 : (" + path1 +
+                         ").\n#ERROR#  build  opndir error path1[" + path1 + "]\n");
+    EXPECT_EQ(r.err, "#ERROR#  opndir error no such file\n");
+}
+
 TEST(Scan, WildcardMatchingADirectoryOrNothing) {
     tree t;
     t.write("x.f/keep", "");
