@@ -8,6 +8,7 @@
 #include "text_input.hpp"
 
 #include <cstdio>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,9 +31,10 @@ struct scan_level {
 };
 
 // One scan: levels stay allocated between sources, so a source costs no allocation once the
-// deepest chain has been seen. With cache null nothing is recorded.
+// deepest chain has been seen; a new level never moves the others. With cache null nothing
+// is recorded.
 struct scan_run {
-    std::vector<scan_level> levels;
+    std::deque<scan_level> levels;
     int depth = 0;
     include_cache* cache = nullptr;
     // An include entry whose flg_ref equals generation has been read for the source now being

@@ -1,4 +1,5 @@
 // The scan of one source with its include files: rows, references and the include marks.
+#include "codes.hpp"
 #include "scan_harness.hpp"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ TEST(Scan, EmptySourceGivesARowWithoutReferences) {
     EXPECT_EQ(s.line_cnt, 0);
     EXPECT_EQ(s.rinc_cnt, 0);
     EXPECT_EQ(s.rmod_cnt, 0);
-    EXPECT_EQ(s.lang, 1);
+    EXPECT_EQ(s.lang, lang_fortran);
     EXPECT_STREQ(s.name, "a.f");
     EXPECT_EQ(r.out, "");
 }
@@ -106,7 +107,7 @@ TEST(Scan, FortranNamedIncludeIsReadAsCFromACSource) {
     scan_setup r;
     r.source(t.dir(), "u.c");
     ASSERT_EQ(r.go(), 0) << r.out;
-    EXPECT_EQ(r.srctab[0].lang, 2);
+    EXPECT_EQ(r.srctab[0].lang, lang_c);
     EXPECT_EQ(r.includes_of(0), (names{"defs.f", "deep.h"}));
 }
 

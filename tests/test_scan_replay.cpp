@@ -1,4 +1,5 @@
 // Include files read once per run and replayed: the tables and reports of reading them anew.
+#include "codes.hpp"
 #include "scan_harness.hpp"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ int reference_go(scan_setup& r) {
         const char* idir = &r.incdir[a.incdir_no * scan_setup::width];
         const char* sfil = &r.srcfil[a.srcfil_no * scan_setup::width];
         srctab_row* row = &r.srctab[r.p.src++];
-        const chain c{0, 0, mode, idir, a.incdir_no, sdir, a.srcdir_no, row};
+        const chain c{lang_none, form_fixed, mode, idir, a.incdir_no, sdir, a.srcdir_no, row};
         rc = build_file(0, c, sfil, nullptr, r.p);
         if (rc != 0) break;
     }
