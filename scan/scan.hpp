@@ -7,8 +7,9 @@
 // Walks argtab in order and processes every source file, wildcards expanded in sorted
 // order. Stops at the first failure (reported). The counts in p are written back only on
 // success. Returns 0 or -1. Each include file is read once per run and replayed for later
-// sources, and the tables are searched through an index: the tables and reports are those
-// of reading every include file for every source.
+// sources, each directory that wildcards name is listed once, and the tables are searched
+// through an index: the tables and reports are those of reading every include file for
+// every source and scanning the directory for every pattern.
 int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, int srcdir_width,
           char* srcdir, int srcfil_width, char* srcfil, project& p);
 

@@ -271,7 +271,7 @@ TEST_F(DirlibTest, NameLongerThanTheBufferIsCutAndItsFullLengthReported) {
 TEST_F(DirlibTest, QuoteFlagUsesTheTextWithoutItsQuotes) {
     fs::create_directory(dir / "it's");
     touch(dir / "it's" / "m.f");
-    std::string pattern = "\"" + at("it's") + "\"/'*.f'";
+    std::string pattern = std::string("\"") + at("it's") + "\"/'*.f'";
     int ierror = 0, dirlen = 0, itype = 0, namelen = 0;
     std::string dirbuf(pattern.size(), '#');
     opndir(ierror, 0, static_cast<int>(pattern.size()), pattern.data(), dirlen, dirbuf.data(), 1);

@@ -99,7 +99,7 @@ TEST(Scan, SourceTableHoldsOneRowLessThanItsCapacity) {
     capacities keep;
     tree t;
     for (int i = 0; i < 1000; ++i)
-        t.write("s" + std::to_string(1000 + i) + ".f", "");
+        t.write(std::string("s") + std::to_string(1000 + i) + ".f", "");
     {
         scan_setup r;
         r.source(t.dir(), "s1*.f");
