@@ -56,8 +56,9 @@ bool list_directory(const char* dir, std::vector<std::string>& names);
 // True when name matches the file pattern as the directory scan matches it (POSIX).
 bool pattern_matches(const char* pattern, const char* name);
 // Opens a regular file for reading by the path as the tool forms it, with its itype as
-// isadir gives it (0, 1, 999, -1), asked of the open file. Null unless itype is 0 and the
-// open succeeded; a regular file that cannot be opened gives null and itype 0. Reports nothing.
+// isadir gives it (0, 1, 999, -1); on POSIX the type is asked of the open file, which is
+// opened without waiting (a FIFO). Null unless itype is 0 and the open succeeded; a regular
+// file that cannot be opened gives null and itype 0. Reports nothing.
 std::FILE* fopen_regular(const char* path, int& itype);
 
 // The same routines under the names gfortran gives external procedures, every argument a
