@@ -35,15 +35,8 @@ unsigned char fold(char c) {
     return static_cast<unsigned char>(search_fold(c));
 }
 
-// Letters A-Z as a-z, other characters by their unsigned byte; names equal so are ordered
-// by their bytes, so that A.f and a.f (both possible on POSIX) always come out the same way.
 bool name_before(const scan_entry& a, const scan_entry& b) {
-    for (const char *p = a.name, *q = b.name;; ++p, ++q) {
-        unsigned char x = fold(*p), y = fold(*q);
-        if (x != y) return x < y;
-        if (x == '\0') break;
-    }
-    return std::strcmp(a.name, b.name) < 0;
+    return listed_before(a.name, b.name);
 }
 
 // What the first pass learns about the names that match.
@@ -135,6 +128,17 @@ int store_names(int handle, int dirlen, const pattern_texts& t, const name_censu
 }
 
 } // namespace
+
+// Names equal but for letter case are ordered by their bytes, so that A.f and a.f (both
+// possible on POSIX) always come out the same way.
+bool listed_before(const char* a, const char* b) {
+    for (const char *p = a, *q = b;; ++p, ++q) {
+        unsigned char x = fold(*p), y = fold(*q);
+        if (x != y) return x < y;
+        if (x == '\0') break;
+    }
+    return std::strcmp(a, b) < 0;
+}
 
 int strip_quotes(char* destination, const char* source) {
     int count = 0;

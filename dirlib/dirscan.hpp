@@ -21,3 +21,7 @@ int strip_quotes(char* destination, const char* source);
 // Returns 1, or 0 after "Error at Set_PATH" when memory is short.
 int Set_PATH(const int& pathlen, const char* path, int& dirlen, char* dirbuf, const int& quote,
              pattern_texts& texts);
+
+// True when name a comes before name b in the order rddir hands names out: letters A-Z as
+// a-z, other characters by their unsigned byte, names equal so by their bytes.
+bool listed_before(const char* a, const char* b);

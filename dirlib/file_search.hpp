@@ -22,8 +22,8 @@ search_status search_next(file_search* s, const char*& name);
 // Ends a running search and releases it; false (silently) when the platform reports a failure.
 bool search_close(file_search* s);
 
-// True when name matches pattern by the search's rules. Only the POSIX search defines it:
-// on Windows the system matches.
+// True when name matches pattern by the search's rules. On Windows the system matches, and
+// this is never asked there (listing_matches_search is false): it answers false.
 bool search_match(const char* pattern, const char* name);
 
 // A character as the search compares it: ASCII letters A-Z as a-z, every other byte as it is.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 // The owner's read, write and execute permission in a status mode, each 0 or 1.
 struct owner_access {
@@ -34,3 +35,14 @@ void map_separators(char* text);
 // Lets the process hold as many open streams as the C runtime allows (an include chain keeps
 // one open per level); a no-op where the limit is the system's alone.
 void allow_many_open_files();
+
+// Opens a system path for reading when it is a regular file, with its entry type in itype
+// (itype_*). Null for anything else; a regular file that cannot be opened gives null with
+// itype_file. Where the system allows, the type is asked of the open file (one walk along the
+// path) and the open does not wait (a FIFO). Reports nothing.
+std::FILE* open_regular(const char* native, int& itype);
+
+// Whether a listing of a directory's names, matched with search_match, gives exactly what
+// the system's search gives for a pattern: not on Windows, whose search also matches each
+// name's short form.
+bool listing_matches_search();

@@ -1,4 +1,6 @@
 // The platform seam on Windows (Microsoft's C runtime).
+#include "dirlib.hpp"
+#include "path_native.hpp"
 #include "platform.hpp"
 
 #include <algorithm>
@@ -57,4 +59,13 @@ void map_separators(char* /*text*/) {}
 
 void allow_many_open_files() {
     _setmaxstdio(2048);
+}
+
+std::FILE* open_regular(const char* native, int& itype) {
+    itype = path_itype(native);
+    return itype == itype_file ? std::fopen(native, "r") : nullptr;
+}
+
+bool listing_matches_search() {
+    return false;
 }

@@ -14,8 +14,10 @@ std::vector<std::string> calls_of(const std::string& bytes) {
     int flg_cdstack = 0;
     std::FILE* fp = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "r");
     fuzz_require(fp != nullptr, "fmemopen");
+    text_input in;
+    text_open(in, fp);
     for (int flg_first = 1;; flg_first = 0) {
-        int rtn = build_read_c(fp, bun.data(), flg_first, cdstack.data(), &flg_cdstack);
+        int rtn = build_read_c(in, bun.data(), flg_first, cdstack.data(), &flg_cdstack);
         calls.push_back(std::to_string(rtn) + "|" + bun.data() + "|" + cdstack.data() + "|" +
                         std::to_string(flg_cdstack));
         if (rtn <= 0 || calls.size() > 2 * bytes.size() + 4) break;

@@ -26,6 +26,8 @@ inline std::vector<std::string> read_and_check(int lang, int form, const std::ui
 
     std::FILE* fp = fmemopen(const_cast<std::uint8_t*>(data), size, "r");
     fuzz_require(fp != nullptr, "fmemopen");
+    text_input in;
+    text_open(in, fp);
     int lines = 0;
     int rtn = 0;
     // Every call consumes a line or a piece of one: more calls than bytes and lines is a hang.
@@ -33,7 +35,7 @@ inline std::vector<std::string> read_and_check(int lang, int form, const std::ui
     std::size_t calls = 0;
     for (int flg_first = 1;; flg_first = 0) {
         fuzz_require(++calls <= max_calls, "reader does not come to the end of the file");
-        rtn = mprc_readbun(fp, bun.get(), lang, form, flg_first, cdstack.get(), &flg_cdstack);
+        rtn = mprc_readbun(in, bun.get(), lang, form, flg_first, cdstack.get(), &flg_cdstack);
         fuzz_require(rtn >= -1, "reader result below -1");
         fuzz_require(std::memchr(bun.get(), '\0', bun_size) != nullptr, "bun not terminated");
         fuzz_require(std::strlen(bun.get()) < static_cast<std::size_t>(bun_size), "bun too long");

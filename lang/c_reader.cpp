@@ -114,7 +114,7 @@ bool only_comments(const char* s, int n, bool more) {
 
 // The reading state of one call.
 struct c_read {
-    std::FILE* fp;
+    text_input* in;
     char* bun;
     int bun_len = 0;
     char cur[c_line_max + 1];
@@ -132,7 +132,7 @@ struct c_read {
 
 // Reads the next line or piece of one into r.cur; false at the end of the file or on failure.
 bool next_line(c_read& r) {
-    int got = read_line(r.fp, r.cur, c_line_max, false, &r.more);
+    int got = read_line(*r.in, r.cur, c_line_max, false, &r.more);
     if (got == line_end_of_file) r.at_eof = true;
     if (got == line_read_failed) r.failed = true;
     if (got < 0) return false;
@@ -146,7 +146,7 @@ bool next_line(c_read& r) {
 // Reads and drops the pieces left of the current physical line, each counted as a line.
 void skip_rest_of_line(c_read& r) {
     while (r.more) {
-        int got = read_line(r.fp, r.cur, c_line_max, false, &r.more);
+        int got = read_line(*r.in, r.cur, c_line_max, false, &r.more);
         if (got == line_read_failed) r.failed = true;
         if (got < 0) break;
         ++r.line;
@@ -246,10 +246,10 @@ bool scan_step(c_read& r) {
 
 } // namespace
 
-int build_read_c(std::FILE* fp, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
-    if (flg_first == 1) skip_byte_order_mark(fp);
+int build_read_c(text_input& in, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
+    if (flg_first == 1) skip_byte_order_mark(in);
     c_read r;
-    r.fp = fp;
+    r.in = &in;
     r.bun = bun;
     bun[0] = '\0';
     r.cur[0] = '\0';

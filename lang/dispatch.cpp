@@ -2,11 +2,11 @@
 #include "codes.hpp"
 #include "lang.hpp"
 
-int mprc_readbun(std::FILE* fp, char* bun, int lang, int form, int flg_first, char* cdstack,
+int mprc_readbun(text_input& in, char* bun, int lang, int form, int flg_first, char* cdstack,
                  int* flg_cdstack) {
     if (lang == lang_fortran)
-        return build_read_fort(fp, bun, form, flg_first, cdstack, flg_cdstack);
-    return build_read_c(fp, bun, flg_first, cdstack, flg_cdstack);
+        return build_read_fort(in, bun, form, flg_first, cdstack, flg_cdstack);
+    return build_read_c(in, bun, flg_first, cdstack, flg_cdstack);
 }
 
 int mprc_anabun(int lang, const char* bun, char* name) {

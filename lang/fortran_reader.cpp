@@ -113,9 +113,9 @@ int free_line(const char* card, int card_len, bool continuing, bool* more, int* 
 
 } // namespace
 
-int build_read_fort(std::FILE* fp, char* bun, int form, int flg_first, char* cdstack,
+int build_read_fort(text_input& in, char* bun, int form, int flg_first, char* cdstack,
                     int* flg_cdstack) {
-    if (flg_first == 1) skip_byte_order_mark(fp);
+    if (flg_first == 1) skip_byte_order_mark(in);
     char card1[fort_line_max + 1];
     int card_len = 0;
     int line = 0;
@@ -142,7 +142,7 @@ int build_read_fort(std::FILE* fp, char* bun, int form, int flg_first, char* cds
         if (!have_line) {
             // The rest of an over-long line is skipped: read as a line of its own, the tail
             // of a long comment could pass for a statement.
-            int n = read_line(fp, card1, fort_line_max, true);
+            int n = read_line(in, card1, fort_line_max, true);
             if (n == line_end_of_file) break;
             if (n == line_read_failed) { // the caller reports it; no statement survives
                 bun[0] = '\0';

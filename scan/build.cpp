@@ -1,8 +1,8 @@
 // Source enumeration: walks the classified arguments and hands every source file, wildcard
 // arguments expanded in sorted order, to build_file.
-#include "include_cache.hpp"
-#include "scan.hpp"
+#include "scan_run.hpp"
 
+#include "codes.hpp"
 #include "diag.hpp"
 #include "dirlib.hpp"
 #include "platform.hpp"
@@ -12,24 +12,23 @@
 
 namespace {
 
-// Takes the next source row and processes the file name into it.
-int process_source(int mode, const char* incdir, const char* srcdir, const char* name,
-                   const argtab_row& arg, project& q, scan_run& run) {
-    srctab_row* row = &q.srctab[q.src];
-    ++q.src;
-    return build_file_run(0, lang_none, mode, incdir, srcdir, name, arg.incdir_no, arg.srcdir_no,
-                          row, q, nullptr, run);
+// What every source of the walk shares.
+struct walk {
+    project& q;
+    scan_run& run;
+    directory_cache& dirs;
+};
+
+// Takes the next source row and processes the file name into it. 0 or -1.
+int process_source(const chain& c, const char* name, walk& w) {
+    chain source = c;
+    source.source = &w.q.srctab[w.q.src];
+    ++w.q.src;
+    return build_file_run(0, source, name, nullptr, w.q, w.run);
 }
 
-// Expands one wildcard argument through the directory scan. Returns false on failure.
-bool process_wildcard(int mode, const char* incdir, const char* srcdir, const char* srcfil,
-                      const argtab_row& arg, project& q, scan_run& run) {
-    char path1[path_size];
-    if (mprc_filename(path1, srcdir, srcfil, '\\') != 0) {
-        std::printf("#ERROR#  build  srcdir[%s] srcfil[%s] too long \n", srcdir, srcfil);
-        print_diag(1, "build  too long srource & file name", "build");
-        return false;
-    }
+// Expands one wildcard pattern through opndir and rddir. Returns false on failure.
+bool scan_pattern(const chain& c, const char* path1, walk& w) {
     const int handle = 0;
     const int quote = 0;
     const int pathlen = static_cast<int>(std::strlen(path1));
@@ -42,7 +41,6 @@ bool process_wildcard(int mode, const char* incdir, const char* srcdir, const ch
         print_diag(1, "opndir error no such file", "build");
         return false;
     }
-
     bool ok = true;
     char name[path_size + 1]; // a full buffer of entry name plus its terminator
     for (;;) {
@@ -51,7 +49,7 @@ bool process_wildcard(int mode, const char* incdir, const char* srcdir, const ch
         int namelen = 0;
         rddir(ierror, handle, buflen, itype, namelen, name);
         if (ierror != 0) {
-            if (itype != itype_none) {
+            if (itype != -1) {
                 std::printf("#ERROR#    build  invalid file type path1[%s]\n\t\t\tierror=%d, "
                             "itype=%d\n",
                             path1, ierror, itype);
@@ -62,12 +60,11 @@ bool process_wildcard(int mode, const char* incdir, const char* srcdir, const ch
         }
         // A name longer than the buffer arrives cut; its full length only tells us so.
         name[namelen < buflen ? namelen : buflen] = '\0';
-        if (process_source(mode, incdir, srcdir, name, arg, q, run) != 0) {
+        if (process_source(c, name, w) != 0) {
             ok = false;
             break;
         }
     }
-
     clsdir(ierror, handle);
     if (ierror != 0) {
         std::printf("#ERROR#  build  path1[%s] clsdir error\n", path1);
@@ -77,13 +74,31 @@ bool process_wildcard(int mode, const char* incdir, const char* srcdir, const ch
     return ok;
 }
 
+// Expands one wildcard argument: from the run's listing of its directory when that can
+// serve, else through the directory scan. Returns false on failure.
+bool process_wildcard(const chain& c, const char* srcfil, walk& w) {
+    char path1[path_size];
+    if (mprc_filename(path1, c.srcdir, srcfil, '\\') != 0) {
+        std::printf("#ERROR#  build  srcdir[%s] srcfil[%s] too long \n", c.srcdir, srcfil);
+        print_diag(1, "build  too long srource & file name", "build");
+        return false;
+    }
+    std::vector<const char*> names;
+    if (!cached_matches(w.dirs, path1, names)) return scan_pattern(c, path1, w);
+    char name[path_size + 1];
+    for (const char* listed : names) {
+        std::snprintf(name, sizeof name, "%s", listed); // cut as rddir cuts it
+        if (process_source(c, name, w) != 0) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, int srcdir_width,
           char* srcdir, int srcfil_width, char* srcfil, project& p) {
-    // Every level of an include chain holds one open stream; allow as many as the runtime can.
-    allow_many_open_files();
-    project q = p; // counts are handed back only on success
+    allow_many_open_files(); // every level of an include chain holds one open stream
+    project q = p;           // counts are handed back only on success
     // Lookups beside the tables and the include cache make a large run linear; without the
     // memory for them the run goes on without, to the same result.
     table_index index;
@@ -91,29 +106,32 @@ int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, 
     include_cache cache;
     scan_run run;
     if (include_cache_open(cache, mxinc)) run.cache = &cache;
+    directory_cache dirs;
+    walk w{q, run, dirs};
     int mode = inctype_own_dir;
     bool ok = true;
     for (int iarg = 0; iarg < argcnt && ok; ++iarg) {
         const argtab_row& arg = argtab[iarg];
-        if (arg.type == argtype_bare_include) {
-            mode = inctype_own_dir;
-        } else if (arg.type == argtype_include) {
-            mode = inctype_incdir;
-        } else if (arg.type == argtype_source) {
-            const char* sdir = mprc_table_add(srcdir, srcdir_width, arg.srcdir_no);
-            const char* sfil = mprc_table_add(srcfil, srcfil_width, arg.srcfil_no);
-            const char* idir = mprc_table_add(incdir, incdir_width, arg.incdir_no);
-            const bool wild = std::strpbrk(sfil, "*?") != nullptr;
-            if (wild) {
-                ok = process_wildcard(mode, idir, sdir, sfil, arg, q, run);
-            } else {
-                ok = process_source(mode, idir, sdir, sfil, arg, q, run) == 0;
-            }
-        } else {
+        if (arg.type == argtype_bare_include || arg.type == argtype_include) {
+            mode = arg.type == argtype_include ? inctype_incdir : inctype_own_dir;
+            continue;
+        }
+        if (arg.type != argtype_source) {
             std::printf("#ERROR#  build invalid type=%d arg_no=%d\n", arg.type, iarg);
             print_diag(0, "invalid argtab->type", "build");
             ok = false;
+            break;
         }
+        // Fetched in this order, as a faulty row position reports each of them in turn.
+        const char* sdir = mprc_table_add(srcdir, srcdir_width, arg.srcdir_no);
+        const char* sfil = mprc_table_add(srcfil, srcfil_width, arg.srcfil_no);
+        const char* idir = mprc_table_add(incdir, incdir_width, arg.incdir_no);
+        const chain c{lang_none,     form_fixed, mode,          idir,
+                      arg.incdir_no, sdir,       arg.srcdir_no, nullptr};
+        if (std::strpbrk(sfil, "*?") != nullptr)
+            ok = process_wildcard(c, sfil, w);
+        else
+            ok = process_source(c, sfil, w) == 0;
     }
     q.index = nullptr;
     if (!ok) return -1;

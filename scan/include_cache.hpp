@@ -1,14 +1,11 @@
-// What the scan keeps for one run (internal to scan/): the statements that its first reading
-// of each include file found, so that later sources replay them instead of reading the file
-// again, and the include levels of the file being processed.
+// The include cache (internal to scan/): the statements that the run's first reading of each
+// include file found, so that later sources replay them instead of reading the file again.
 #pragma once
 
 #include "limits.hpp"
 #include "table_index.hpp"
-#include "tables.hpp"
 
 #include <cstddef>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -51,32 +48,3 @@ struct cached_statement {
 // Reads the statement at pos and moves pos past it. At the end of the record returns false
 // with the file's line count in lines.
 bool include_cache_next(const char*& pos, cached_statement& s, int& lines);
-
-// The reading or replaying state of one file of an include chain.
-struct scan_level {
-    std::FILE* fp = nullptr;
-    const char* replay = nullptr; // the record being replayed, in place of fp
-    inctab_row* entry = nullptr;  // own include entry; null for the source file
-    int nest = 0;
-    int lines = 0;
-    int flg_first = 1;
-    int flg_cdstack = 0;
-    bool recording = false;        // the statements go into rec for the cache
-    std::vector<char> rec;         // kept between files, so its storage is reused
-    std::unique_ptr<char[]> iobuf; // the stream's buffer, kept between files as well
-    char cdstack[cdstack_size];
-    char filename[path_size];
-};
-
-// The state of one scan: levels stay allocated between sources, so a source costs no
-// allocation once the deepest chain has been seen. With cache null nothing is recorded.
-struct scan_run {
-    std::vector<scan_level> levels;
-    int depth = 0;
-    include_cache* cache = nullptr;
-};
-
-// build_file on the given run state: the same processing, the same reports.
-int build_file_run(int nest, int lang, int inctype, const char* incdir, const char* srcdir,
-                   const char* name, int incdir_no, int srcdir_no, srctab_row* source, project& p,
-                   inctab_row* parent, scan_run& run);

@@ -253,8 +253,36 @@ TEST(DirlibSetPath, PatternSplitsAtTheLastSeparatorOrColon) {
         EXPECT_EQ(dirbuf, pad(c.dir, c.path.size())) << c.path;
         EXPECT_STREQ(t.pattern.get(), c.pattern.c_str()) << c.path;
         EXPECT_EQ(std::string(t.full.get()), c.dir + c.pattern) << c.path;
+        std::string d, pattern;
+        split_pattern(c.path.c_str(), d, pattern);
+        EXPECT_EQ(d, c.dir) << c.path;
+        EXPECT_EQ(pattern, c.pattern) << c.path;
     }
 }
+
+#ifndef _WIN32 // there every pattern goes to the system's search
+// The listing that serves many patterns of one directory lists what the scan lists.
+TEST_F(DirlibTest, DirectoryListingMatchedAgainstPatternsGivesTheScansNames) {
+    for (const char* name : {"B.f", "a.f", "A.f", "x.F90", ".h.f", "c.c", "ab.for"})
+        touch(dir / name);
+    fs::create_directory(dir / "d.f");
+    std::vector<std::string> names;
+    ASSERT_TRUE(list_directory((at("") + "/").c_str(), names));
+    for (const char* pattern : {"*.f", "*.F*", "?.?", "*", "a*", "*.zz"}) {
+        std::vector<std::string> matched;
+        for (const std::string& n : names)
+            if (pattern_matches(pattern, n.c_str())) matched.push_back(n);
+        std::vector<std::string> scanned;
+        const std::string path = at("") + "/" + pattern;
+        if (!matched.empty())
+            for (const scan_item& i : scan(path))
+                scanned.push_back(i.name);
+        EXPECT_EQ(matched, scanned) << pattern;
+    }
+    EXPECT_FALSE(list_directory(at("none/").c_str(), names));
+    EXPECT_TRUE(names.empty());
+}
+#endif
 
 #ifndef _WIN32 // the POSIX layer's own matching; on Windows the system search decides
 TEST(DirlibSearch, WildcardsMatchLikeTheWindowsSearch) {

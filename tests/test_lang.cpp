@@ -44,8 +44,11 @@ void PrintTo(const call& c, std::ostream* os) {
 // The reading state of one open file, as its caller keeps it.
 struct reader {
     reader(file_ptr file, int language, int source_form = form_fixed)
-        : fp(std::move(file)), lang(language), form(source_form) {}
+        : fp(std::move(file)), lang(language), form(source_form) {
+        text_open(in, fp.get());
+    }
     file_ptr fp;
+    text_input in;
     int lang;
     int form;
     bool first = true;
@@ -54,7 +57,7 @@ struct reader {
     int flg = 1;
 
     call next() {
-        int rtn = mprc_readbun(fp.get(), bun, lang, form, first ? 1 : 0, cdstack, &flg);
+        int rtn = mprc_readbun(in, bun, lang, form, first ? 1 : 0, cdstack, &flg);
         first = false;
         return {rtn, bun, cdstack, flg};
     }
