@@ -65,16 +65,12 @@ constexpr int line_text = 2; // its text, col_st to col_ed (maybe none), joins t
 // The text of a line among its first len characters: from the first character that is
 // neither blank nor tab to the one before the first '!'. False when there is none.
 bool find_text(const char* card, int len, int* col_st, int* col_ed) {
-    int bang = -1;
-    *col_st = -1;
-    for (int i = 0; i < len; ++i) {
-        if (card[i] == '!') {
-            bang = i;
-            break;
-        }
-        if (*col_st < 0 && !is_blank(card[i])) *col_st = i;
-    }
-    *col_ed = bang >= 0 ? bang - 1 : len - 1;
+    int i = 0;
+    while (i < len && is_blank(card[i]))
+        ++i;
+    const void* bang = std::memchr(card + i, '!', static_cast<std::size_t>(len - i));
+    *col_ed = bang ? static_cast<int>(static_cast<const char*>(bang) - card) - 1 : len - 1;
+    *col_st = i <= *col_ed ? i : -1;
     return *col_st >= 0;
 }
 
