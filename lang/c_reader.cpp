@@ -122,7 +122,7 @@ struct c_read {
     int n = 0;           // length of s
     int line = 0;
     bool have_line = false;
-    bool more = false; // the physical line of s goes on in the stream after it
+    bool more = false; // the physical line of s goes on after it (never known of a line taken over)
     bool at_eof = false;
     bool failed = false;
     bool overflow = false;
@@ -132,7 +132,8 @@ struct c_read {
 
 // Reads the next line or piece of one into r.cur; false at the end of the file or on failure.
 bool next_line(c_read& r) {
-    int got = read_line(*r.in, r.cur, c_line_max, false, &r.more);
+    int got = read_line(*r.in, r.cur, c_line_max, false);
+    r.more = r.in->rest_unread;
     if (got == line_end_of_file) r.at_eof = true;
     if (got == line_read_failed) r.failed = true;
     if (got < 0) return false;
@@ -143,14 +144,16 @@ bool next_line(c_read& r) {
     return true;
 }
 
-// Reads and drops the pieces left of the current physical line, each counted as a line.
+// Reads and drops the pieces left of the current physical line, each counted as a line. The
+// input knows whether the line goes on, also for a remainder handed back by an earlier call.
 void skip_rest_of_line(c_read& r) {
-    while (r.more) {
-        int got = read_line(*r.in, r.cur, c_line_max, false, &r.more);
+    while (r.in->rest_unread) {
+        int got = read_line(*r.in, r.cur, c_line_max, false);
         if (got == line_read_failed) r.failed = true;
         if (got < 0) break;
         ++r.line;
     }
+    r.more = false;
     r.have_line = false;
 }
 
@@ -180,8 +183,9 @@ bool append_text(c_read& r, int col_st, int col_ed, int end) {
 // comments; text after a comment, or a comment left open, belongs to this statement.
 bool preproc_ends_at_comment(c_read& r) {
     if (r.s[1] == '*') return only_comments(r.s, r.n, r.more);
-    // A "//" comment runs to the end of the physical line, over all its pieces.
-    if (r.more) skip_rest_of_line(r);
+    // A "//" comment runs to the end of the physical line, over all its pieces; one that ends
+    // in the piece held comes back to the next call.
+    if (r.in->rest_unread) skip_rest_of_line(r);
     return true;
 }
 
@@ -219,10 +223,12 @@ bool scan_step(c_read& r) {
             if (!append_text(r, col_st, col_ed, end)) return true;
     } else if (r.st.in_comment || comment_line) {
         r.have_line = false;
-        // A "//" comment ends a preprocessor statement; a comment left open carries it on.
-        if (preproc_bun && comment_line) {
+        // A "//" comment runs to the end of its physical line, whatever the piece: read as a
+        // statement, its tail would swallow the lines after it. It ends a preprocessor
+        // statement; a comment left open carries one on.
+        if (comment_line) {
             skip_rest_of_line(r);
-            return true;
+            if (preproc_bun) return true;
         }
         r.continued = false;
         return false;

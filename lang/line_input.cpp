@@ -51,9 +51,9 @@ bool skip_line(text_input& in) {
 }
 
 // After a full piece of max characters: consumes what ends the line there (a newline, CR LF,
-// or with skip_rest the whole rest), else leaves the rest to be read and says so in *more.
+// or with skip_rest the whole rest), else leaves the rest to be read and says so.
 // n is the piece's length, less a CR right before a newline. False on a failed read.
-bool end_piece(text_input& in, char* buf, int& n, bool skip_rest, bool* more) {
+bool end_piece(text_input& in, char* buf, int& n, bool skip_rest) {
     const std::size_t avail = in.end - in.pos;
     const char* b = bytes(in) + in.pos;
     if (avail == 0) return !in.failed;
@@ -74,7 +74,7 @@ bool end_piece(text_input& in, char* buf, int& n, bool skip_rest, bool* more) {
             ++in.pos; // a lone CR right after a full piece is lost, as it always was
         }
     }
-    if (more && in.end > in.pos) *more = true;
+    in.rest_unread = in.end > in.pos;
     return true;
 }
 
@@ -88,10 +88,11 @@ void text_open(text_input& in, std::FILE* fp, char* block, std::size_t size) {
     in.end = 0;
     in.at_end = false;
     in.failed = false;
+    in.rest_unread = false;
 }
 
-int read_line(text_input& in, char* buf, int max, bool skip_rest, bool* more) {
-    if (more) *more = false;
+int read_line(text_input& in, char* buf, int max, bool skip_rest) {
+    in.rest_unread = false;
     const std::size_t avail = fill(in, static_cast<std::size_t>(max) + 2);
     if (avail == 0) return in.failed ? line_read_failed : line_end_of_file;
     const char* b = bytes(in) + in.pos;
@@ -105,7 +106,7 @@ int read_line(text_input& in, char* buf, int max, bool skip_rest, bool* more) {
         if (n > 0 && buf[n - 1] == '\r') --n;
     } else if (n < max) {
         if (in.failed) return line_read_failed; // the file ends inside the line
-    } else if (!end_piece(in, buf, n, skip_rest, more)) {
+    } else if (!end_piece(in, buf, n, skip_rest)) {
         return line_read_failed;
     }
     if (const void* nul = std::memchr(buf, '\0', static_cast<std::size_t>(n)))

@@ -14,10 +14,11 @@ struct text_input {
     std::FILE* fp = nullptr;
     char* block = nullptr; // the caller's block buffer; null: spare
     std::size_t block_size = 0;
-    std::size_t pos = 0; // next byte to hand out
-    std::size_t end = 0; // end of the bytes read ahead
-    bool at_end = false; // the stream has nothing more: its end, or a failed read
-    bool failed = false; // a read failed; the readers report it as -1
+    std::size_t pos = 0;      // next byte to hand out
+    std::size_t end = 0;      // end of the bytes read ahead
+    bool at_end = false;      // the stream has nothing more: its end, or a failed read
+    bool failed = false;      // a read failed; the readers report it as -1
+    bool rest_unread = false; // the last line read was a piece: the rest is still to be read
     char spare[text_spare_size];
 };
 
