@@ -1,8 +1,10 @@
 // Physical lines out of a file read in large blocks: one read a block, lines found with
 // memchr, so that the readers cost about what reading the file costs.
 #include "line_input.hpp"
+#include "diag.hpp"
 #include "limits.hpp"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -117,5 +119,38 @@ int read_line(text_input& in, char* buf, int max, bool skip_rest) {
 
 void skip_byte_order_mark(text_input& in) {
     static constexpr char mark[] = "\xEF\xBB\xBF";
-    if (fill(in, 3) >= 3 && std::memcmp(bytes(in) + in.pos, mark, 3) == 0) in.pos += 3;
+    constexpr std::size_t mark_len = sizeof mark - 1;
+    if (fill(in, mark_len) >= mark_len && std::memcmp(bytes(in) + in.pos, mark, mark_len) == 0)
+        in.pos += mark_len;
+}
+
+int take_pending(text_input& in, int flg_first, const char* cdstack, int flg_cdstack, char* line,
+                 int max) {
+    line[0] = '\0';
+    if (flg_first == 1) {
+        skip_byte_order_mark(in);
+        return pending_none;
+    }
+    if (flg_cdstack == 0) return pending_done;
+    const void* nul = std::memchr(cdstack, '\0', static_cast<std::size_t>(max));
+    const int len = nul ? static_cast<int>(static_cast<const char*>(nul) - cdstack) : max;
+    std::memcpy(line, cdstack, static_cast<std::size_t>(len));
+    line[len] = '\0';
+    return len;
+}
+
+bool append_text(char* bun, int& bun_len, const char* text, int col_st, int col_ed, int end,
+                 const char* tag) {
+    const int piece_len = end - col_st + 1;
+    if (bun_len + piece_len >= bun_size) {
+        std::printf("#ERROR#  %s  bun length over col_st=%d, col_ed=%d\n"
+                    "                       bun=[%s], length=%d\n",
+                    tag, col_st, col_ed, bun, bun_len);
+        print_diag(1, "bun buffer overflow : too long statement", tag);
+        return false;
+    }
+    std::memcpy(bun + bun_len, text + col_st, static_cast<std::size_t>(piece_len));
+    bun_len += piece_len;
+    bun[bun_len] = '\0';
+    return true;
 }

@@ -1,4 +1,5 @@
-// Physical-line input shared by the two statement readers (internal to lang/).
+// Physical-line input and the other steps that the two statement readers share (internal to
+// lang/).
 #pragma once
 
 #include "text_input.hpp"
@@ -20,3 +21,19 @@ int read_line(text_input& in, char* buf, int max, bool skip_rest);
 // of a file, so that it is not read as text of the first line; anything else stays to be
 // read. in must not have been read from yet.
 void skip_byte_order_mark(text_input& in);
+
+// What take_pending found besides a pending line.
+constexpr int pending_none = -1; // the first call of a file: nothing is pending
+constexpr int pending_done = -2; // an earlier call reached the end of the file
+
+// Begins a reader's call. On the first call of a file (flg_first 1) skips the byte-order mark
+// and returns pending_none; later returns pending_done when flg_cdstack is 0, else copies the
+// pending line cdstack, cut to max characters, into line (max + 1 bytes) and returns its length.
+int take_pending(text_input& in, int flg_first, const char* cdstack, int flg_cdstack, char* line,
+                 int max);
+
+// Appends text[col_st..end] to the statement bun of bun_len characters. When the statement
+// would reach bun_size characters, appends nothing and returns false after the report that
+// names the reader tag and shows col_st, col_ed and the statement so far.
+bool append_text(char* bun, int& bun_len, const char* text, int col_st, int col_ed, int end,
+                 const char* tag);
