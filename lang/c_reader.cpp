@@ -12,15 +12,26 @@ namespace {
 struct c_scan {
     bool in_string = false;
     bool in_comment = false;
+    // A 255-character piece of a longer line may end inside a pair, or inside a character
+    // constant: cut keeps its last character when it may pair with the next piece's first
+    // ('/' in code, '*' in a block comment, a backslash in a string or character constant),
+    // and in_char tells that a character constant goes on into the next piece.
+    char cut = '\0';
+    bool in_char = false;
 };
 
-// Returns the index after the character constant whose opening quote is s[i], or ed + 1 when
-// it is not closed on the line. A backslash and the character after it go together.
-int skip_char_constant(const char* s, int i, int ed) {
-    int j = i + 1;
+// Returns the index after the quote that closes a character constant whose text begins at
+// s[j], or ed + 1 when it is not closed on the line; then, when the piece's line goes on, the
+// constant goes on in the next piece. A backslash and the character after it go together.
+int close_char_constant(const char* s, int j, int ed, bool goes_on, c_scan& st) {
     while (j <= ed && s[j] != '\'')
         j += s[j] == '\\' ? 2 : 1;
-    return j > ed ? ed + 1 : j + 1;
+    if (j <= ed) return j + 1;
+    if (goes_on) {
+        st.in_char = true;
+        if (j == ed + 2) st.cut = '\\';
+    }
+    return ed + 1;
 }
 
 // Returns the index of the double quote that closes a string literal open at s[i], or ed + 1
@@ -50,7 +61,8 @@ struct line_scan {
 // Scans s[ls.col_st..ls.col_ed] outside strings and comments from i; returns the index where
 // a string or block comment opens (st tells which), or ed + 1. Narrows ls at a terminator
 // (never in a preprocessor statement, which ends with its line) and at a comment.
-int scan_code(const char* s, int i, line_scan& ls, bool preproc_bun, bool bun_empty, c_scan& st) {
+int scan_code(const char* s, int i, line_scan& ls, bool preproc_bun, bool bun_empty, bool goes_on,
+              c_scan& st) {
     const int ed = ls.col_ed;
     for (; i <= ed; ++i) {
         const char c = s[i];
@@ -68,7 +80,9 @@ int scan_code(const char* s, int i, line_scan& ls, bool preproc_bun, bool bun_em
             return i + 1;
         }
         if (c == '\'') {
-            i = skip_char_constant(s, i, ed) - 1;
+            i = close_char_constant(s, i + 1, ed, goes_on, st) - 1;
+        } else if (c == '/' && i == ed && goes_on) {
+            st.cut = '/'; // maybe the first of "//" or "/*"
         } else if (pair && s[i + 1] == '/') {
             if (i == ls.col_st) ls.comment_line = true;
             ls.col_ed = i - 1;
@@ -85,24 +99,61 @@ int scan_code(const char* s, int i, line_scan& ls, bool preproc_bun, bool bun_em
     return ed + 1;
 }
 
+// Takes up, at the start of a piece, what the piece before left cut: a character constant,
+// or a pair that its last character began, unless blanks come first. Returns the index where
+// the scan goes on; a "//" made of the two sets ls.comment_line.
+int resume_cut(const char* s, line_scan& ls, bool goes_on, c_scan& st) {
+    const char cut = st.cut;
+    st.cut = '\0';
+    if (st.in_char) {
+        st.in_char = false;
+        return close_char_constant(s, cut == '\\' ? 1 : 0, ls.col_ed, goes_on, st);
+    }
+    if (ls.col_st != 0) return ls.col_st;
+    if (cut == '*' && st.in_comment && s[0] == '/') {
+        st.in_comment = false;
+        ls.col_st = 1;
+        return 1;
+    }
+    if (cut == '\\' && st.in_string && s[0] == '"') return 1;
+    if (cut == '/' && !st.in_comment && !st.in_string) {
+        if (s[0] == '/') ls.comment_line = true;
+        if (s[0] == '*') st.in_comment = true;
+        if (s[0] == '/' || s[0] == '*') return 1;
+    }
+    return 0;
+}
+
 // Scans the line s[ls.col_st..ls.col_ed] and narrows ls to the line's statement text.
-void scan_line(const char* s, line_scan& ls, bool preproc_bun, bool bun_empty, c_scan& st) {
+// goes_on: the line is a piece of a longer one, whose rest is still to be read.
+void scan_line(const char* s, line_scan& ls, bool preproc_bun, bool bun_empty, bool goes_on,
+               c_scan& st) {
     const int ed = ls.col_ed;
-    int i = ls.col_st;
+    int i = resume_cut(s, ls, goes_on, st);
+    if (ls.comment_line) {
+        ls.col_ed = ls.col_st - 1;
+        return;
+    }
     while (i <= ed) {
         if (st.in_string) {
             i = skip_string(s, i, ed);
-            if (i > ed) break; // still open: it carries on to the next line
+            if (i > ed) { // still open: it carries on to the next line
+                if (goes_on && s[ed] == '\\') st.cut = '\\';
+                break;
+            }
             st.in_string = false;
             ++i;
         } else if (st.in_comment) {
             i = skip_block_comment(s, i, ed);
-            if (i >= ed) break;
+            if (i >= ed) {
+                if (goes_on && i == ed && s[ed] == '*') st.cut = '*';
+                break;
+            }
             st.in_comment = false;
             ls.col_st = i + 2; // the text resumes after the comment
             i += 2;
         } else {
-            i = scan_code(s, i, ls, preproc_bun, bun_empty, st);
+            i = scan_code(s, i, ls, preproc_bun, bun_empty, goes_on, st);
         }
     }
     // A comment still open at the end of the line opened at col_st: the line has no text,
@@ -199,6 +250,8 @@ bool preproc_ends_at_comment(c_read& r) {
 // directive ends it with the line.
 bool blank_line_ends(c_read& r) {
     r.have_line = false;
+    r.st.cut = '\0';
+    r.st.in_char = false;
     const bool open = r.st.in_comment || r.st.in_string;
     return preproc_open(r) && !open && (r.continued || !r.more);
 }
@@ -245,7 +298,7 @@ bool scan_step(c_read& r) {
         ++ls.col_st;
     if (ls.col_st == r.n) return blank_line_ends(r);
     const bool preproc_bun = preproc_open(r);
-    scan_line(r.s, ls, preproc_bun, r.bun_len == 0, r.st);
+    scan_line(r.s, ls, preproc_bun, r.bun_len == 0, r.in->rest_unread, r.st);
 
     bool spliced = false;
     if (ls.col_st <= ls.col_ed) {
