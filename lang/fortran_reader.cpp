@@ -109,10 +109,12 @@ int free_line(const char* card, int card_len, bool continuing, bool* more, int* 
 
 // The reading state of one call; nothing of it outlives the call but the line handed back.
 struct fort_read {
+    fort_read(text_input& input, char* statement, int source_form)
+        : in(input), bun(statement), form(source_form) {}
     text_input& in;
     char* bun;
     int form;
-    char card[fort_line_max + 1] = "";
+    char card[fort_line_max + 1]; // left as it is: each call fills it before use
     int card_len = 0;
     int line = 0;     // physical lines read, the pending line taken over included
     int card_cnt = 0; // lines whose text is in the statement
