@@ -30,7 +30,9 @@ std::size_t fill(text_input& in, std::size_t want) {
         const std::size_t room = size - in.end;
         const std::size_t got = std::fread(b + in.end, 1, room, in.fp);
         in.end += got;
-        if (got < room) {
+        // A short count means the end of the file or a failure; should a library return one
+        // without either (text-mode translation), the loop reads on.
+        if (got < room && (got == 0 || std::feof(in.fp) || std::ferror(in.fp))) {
             in.at_end = true;
             in.failed = std::ferror(in.fp) != 0;
         }
