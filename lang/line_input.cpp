@@ -9,9 +9,8 @@
 
 namespace {
 
-// The look-ahead a line needs: its longest piece and the two bytes (CR LF) that may end it.
-constexpr std::size_t look_ahead = c_line_max + 2;
-static_assert(look_ahead <= text_spare_size && fort_line_max <= c_line_max);
+// read_line looks ahead over a whole piece and the two bytes (CR LF) that may end it.
+static_assert(c_line_max + 2 <= text_spare_size && fort_line_max <= c_line_max);
 
 char* bytes(text_input& in) {
     return in.block ? in.block : in.spare;

@@ -3,12 +3,15 @@
 // call of the readers for that file, so that what was read ahead is not lost between calls.
 #pragma once
 
+#include "limits.hpp"
+
 #include <cstddef>
 #include <cstdio>
 
-// The input's own block, used when the caller lends none: enough for any line piece and the
-// two bytes that may end it, and for a few lines at a time.
-constexpr std::size_t text_spare_size = 4096;
+// The input's own block, used when the caller lends none: twice the longest piece of a line
+// with the two bytes (CR LF) that may end it. Small, since a deep include chain keeps one per
+// level; the caller lends a larger block where the reading speed counts.
+constexpr std::size_t text_spare_size = 2 * (c_line_max + 2);
 
 struct text_input {
     std::FILE* fp = nullptr;
