@@ -1,91 +1,164 @@
 // The C statement reader: statements end at ';', '{', '}' or the end of a preprocessor line.
-#include "diag.hpp"
+#include "ascii.hpp"
 #include "lang.hpp"
 #include "limits.hpp"
 #include "line_input.hpp"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 // Scan state of one call; nothing of it outlives the call.
 struct c_scan {
     bool in_string = false;
     bool in_comment = false;
+    // A 255-character piece of a longer line may end inside a pair, or inside a character
+    // constant: cut keeps its last character when it may pair with the next piece's first
+    // ('/' in code, '*' in a block comment, a backslash in a string or character constant),
+    // and in_char tells that a character constant goes on into the next piece.
+    char cut = '\0';
+    bool in_char = false;
 };
 
-// Returns the index after the character constant whose opening quote is s[i], or ed + 1 when
-// it is not closed on the line. A backslash and the character after it go together.
-int skip_char_constant(const char* s, int i, int ed) {
-    int j = i + 1;
+// Returns the index after the quote that closes a character constant whose text begins at
+// s[j], or ed + 1 when it is not closed on the line; then, when the piece's line goes on, the
+// constant goes on in the next piece. A backslash and the character after it go together.
+int close_char_constant(const char* s, int j, int ed, bool goes_on, c_scan& st) {
     while (j <= ed && s[j] != '\'')
         j += s[j] == '\\' ? 2 : 1;
-    return j > ed ? ed + 1 : j + 1;
+    if (j <= ed) return j + 1;
+    if (goes_on) {
+        st.in_char = true;
+        if (j == ed + 2) st.cut = '\\';
+    }
+    return ed + 1;
 }
 
-// Scans s[col_st..col_ed] and narrows [*col_st, *col_ed] to the line's statement text.
-// Sets *terminator when ';', '{' or '}' ends the statement (never in a preprocessor
-// statement, which ends with its line), *comment_line when the text is a "//" comment.
-void scan_line(const char* s, int* col_st, int* col_ed, bool preproc_bun, bool bun_empty,
-               c_scan& st, bool* terminator, bool* comment_line) {
-    int i = *col_st;
-    int ed = *col_ed;
-    while (i <= ed) {
-        if (st.in_string) {
-            while (i <= ed && s[i] != '"')
-                i += (s[i] == '\\' && i < ed && s[i + 1] == '"') ? 2 : 1;
-            if (i > ed) break; // still open: it carries on to the next line
-            st.in_string = false;
-            ++i;
-            continue;
-        }
-        if (st.in_comment) {
-            while (i < ed && !(s[i] == '*' && s[i + 1] == '/'))
-                ++i;
-            if (i >= ed) break;
-            st.in_comment = false;
-            *col_st = i + 2; // the text resumes after the comment
-            i += 2;
-            continue;
-        }
-        char c = s[i];
+// Returns the index of the double quote that closes a string literal open at s[i], or ed + 1
+// when it stays open past the line. A backslash right before a quote pairs with it.
+int skip_string(const char* s, int i, int ed) {
+    while (i <= ed && s[i] != '"')
+        i += (s[i] == '\\' && i < ed && s[i + 1] == '"') ? 2 : 1;
+    return i;
+}
+
+// Returns the index of the '*' of the "*/" that closes a block comment open at s[i], or ed
+// when it stays open past the line.
+int skip_block_comment(const char* s, int i, int ed) {
+    while (i < ed && !(s[i] == '*' && s[i + 1] == '/'))
+        ++i;
+    return i;
+}
+
+// What the scan of one line found.
+struct line_scan {
+    int col_st;
+    int col_ed;
+    bool terminator = false;   // ';', '{' or '}' ends the statement at col_ed
+    bool comment_line = false; // the text begins with a "//" comment
+};
+
+// Scans s[ls.col_st..ls.col_ed] outside strings and comments from i; returns the index where
+// a string or block comment opens (st tells which), or ed + 1. Narrows ls at a terminator
+// (never in a preprocessor statement, which ends with its line) and at a comment.
+int scan_code(const char* s, int i, line_scan& ls, bool preproc_bun, bool bun_empty, bool goes_on,
+              c_scan& st) {
+    const int ed = ls.col_ed;
+    for (; i <= ed; ++i) {
+        const char c = s[i];
+        const bool pair = i < ed && c == '/';
         if (c == ';' || c == '{' || c == '}') {
             // The statement's first character is the bun's, or this line's text start.
-            bool preproc = bun_empty ? s[*col_st] == '#' : preproc_bun;
-            if (!preproc) {
-                ed = i;
-                *terminator = true;
-                break;
-            }
-        } else if (c == '"') {
+            const bool preproc = bun_empty ? s[ls.col_st] == '#' : preproc_bun;
+            if (preproc) continue;
+            ls.col_ed = i;
+            ls.terminator = true;
+            return ed + 1;
+        }
+        if (c == '"') {
             st.in_string = true;
-        } else if (c == '\'') {
-            i = skip_char_constant(s, i, ed);
-            continue;
-        } else if (c == '/' && i < ed && s[i + 1] == '/') {
-            if (i == *col_st) *comment_line = true;
-            ed = i - 1;
-            break;
-        } else if (c == '/' && i < ed && s[i + 1] == '*') {
-            if (i != *col_st) {
-                ed = i - 1; // the comment comes back as a remainder and opens there
-                break;
+            return i + 1;
+        }
+        if (c == '\'') {
+            i = close_char_constant(s, i + 1, ed, goes_on, st) - 1;
+        } else if (c == '/' && i == ed && goes_on) {
+            st.cut = '/'; // maybe the first of "//" or "/*"
+        } else if (pair && s[i + 1] == '/') {
+            if (i == ls.col_st) ls.comment_line = true;
+            ls.col_ed = i - 1;
+            return ed + 1;
+        } else if (pair && s[i + 1] == '*') {
+            if (i != ls.col_st) {
+                ls.col_ed = i - 1; // the comment comes back as a remainder and opens there
+                return ed + 1;
             }
             st.in_comment = true;
-            i += 2;
-            continue;
+            return i + 2;
         }
-        ++i;
+    }
+    return ed + 1;
+}
+
+// Takes up, at the start of a piece, what the piece before left cut: a character constant,
+// or a pair that its last character began, unless blanks come first. Returns the index where
+// the scan goes on; a "//" made of the two sets ls.comment_line.
+int resume_cut(const char* s, line_scan& ls, bool goes_on, c_scan& st) {
+    const char cut = st.cut;
+    st.cut = '\0';
+    if (st.in_char) {
+        st.in_char = false;
+        return close_char_constant(s, cut == '\\' ? 1 : 0, ls.col_ed, goes_on, st);
+    }
+    if (ls.col_st != 0) return ls.col_st;
+    if (cut == '*' && st.in_comment && s[0] == '/') {
+        st.in_comment = false;
+        ls.col_st = 1;
+        return 1;
+    }
+    if (cut == '\\' && st.in_string && s[0] == '"') return 1;
+    if (cut == '/' && !st.in_comment && !st.in_string) {
+        if (s[0] == '/') ls.comment_line = true;
+        if (s[0] == '*') st.in_comment = true;
+        if (s[0] == '/' || s[0] == '*') return 1;
+    }
+    return 0;
+}
+
+// Scans the line s[ls.col_st..ls.col_ed] and narrows ls to the line's statement text.
+// goes_on: the line is a piece of a longer one, whose rest is still to be read.
+void scan_line(const char* s, line_scan& ls, bool preproc_bun, bool bun_empty, bool goes_on,
+               c_scan& st) {
+    const int ed = ls.col_ed;
+    int i = resume_cut(s, ls, goes_on, st);
+    if (ls.comment_line) {
+        ls.col_ed = ls.col_st - 1;
+        return;
+    }
+    while (i <= ed) {
+        if (st.in_string) {
+            i = skip_string(s, i, ed);
+            if (i > ed) { // still open: it carries on to the next line
+                if (goes_on && s[ed] == '\\') st.cut = '\\';
+                break;
+            }
+            st.in_string = false;
+            ++i;
+        } else if (st.in_comment) {
+            i = skip_block_comment(s, i, ed);
+            if (i >= ed) {
+                if (goes_on && i == ed && s[ed] == '*') st.cut = '*';
+                break;
+            }
+            st.in_comment = false;
+            ls.col_st = i + 2; // the text resumes after the comment
+            i += 2;
+        } else {
+            i = scan_code(s, i, ls, preproc_bun, bun_empty, goes_on, st);
+        }
     }
     // A comment still open at the end of the line opened at col_st: the line has no text,
     // also when the line ends right after its "/*".
-    if (st.in_comment) ed = *col_st - 1;
-    *col_ed = ed;
+    if (st.in_comment) ls.col_ed = ls.col_st - 1;
 }
 
 bool only_blanks(const char* s, int n) {
@@ -122,7 +195,7 @@ struct c_read {
     int n = 0;           // length of s
     int line = 0;
     bool have_line = false;
-    bool more = false; // the physical line of s goes on in the stream after it
+    bool more = false; // the physical line of s goes on after it (never known of a line taken over)
     bool at_eof = false;
     bool failed = false;
     bool overflow = false;
@@ -132,7 +205,8 @@ struct c_read {
 
 // Reads the next line or piece of one into r.cur; false at the end of the file or on failure.
 bool next_line(c_read& r) {
-    int got = read_line(*r.in, r.cur, c_line_max, false, &r.more);
+    int got = read_line(*r.in, r.cur, c_line_max, false);
+    r.more = r.in->rest_unread;
     if (got == line_end_of_file) r.at_eof = true;
     if (got == line_read_failed) r.failed = true;
     if (got < 0) return false;
@@ -143,14 +217,16 @@ bool next_line(c_read& r) {
     return true;
 }
 
-// Reads and drops the pieces left of the current physical line, each counted as a line.
+// Reads and drops the pieces left of the current physical line, each counted as a line. The
+// input knows whether the line goes on, also for a remainder handed back by an earlier call.
 void skip_rest_of_line(c_read& r) {
-    while (r.more) {
-        int got = read_line(*r.in, r.cur, c_line_max, false, &r.more);
+    while (r.in->rest_unread) {
+        int got = read_line(*r.in, r.cur, c_line_max, false);
         if (got == line_read_failed) r.failed = true;
         if (got < 0) break;
         ++r.line;
     }
+    r.more = false;
     r.have_line = false;
 }
 
@@ -158,85 +234,55 @@ bool preproc_open(const c_read& r) {
     return r.bun_len > 0 && r.bun[0] == '#';
 }
 
-// Appends s[col_st..end] to the statement; false after the too-long report.
-bool append_text(c_read& r, int col_st, int col_ed, int end) {
-    int piece_len = end - col_st + 1;
-    if (r.bun_len + piece_len >= bun_size) {
-        std::printf("#ERROR#  build_read_c  bun length over col_st=%d, col_ed=%d\n"
-                    "                       bun=[%s], length=%d\n",
-                    col_st, col_ed, r.bun, r.bun_len);
-        print_diag(1, "bun buffer overflow : too long statement", "build_read_c");
-        r.failed = r.overflow = true;
-        return false;
-    }
-    std::memcpy(r.bun + r.bun_len, r.s + col_st, static_cast<size_t>(piece_len));
-    r.bun_len += piece_len;
-    r.bun[r.bun_len] = '\0';
-    return true;
-}
-
 // A preprocessor statement with the rest of its line held, which begins with a comment:
 // true when the statement ends here. The rest comes back to the next call when it is only
 // comments; text after a comment, or a comment left open, belongs to this statement.
 bool preproc_ends_at_comment(c_read& r) {
     if (r.s[1] == '*') return only_comments(r.s, r.n, r.more);
-    // A "//" comment runs to the end of the physical line, over all its pieces.
-    if (r.more) skip_rest_of_line(r);
+    // A "//" comment runs to the end of the physical line, over all its pieces; one that ends
+    // in the piece held comes back to the next call.
+    if (r.in->rest_unread) skip_rest_of_line(r);
     return true;
 }
 
-// Scans the held line and appends its text; true when the statement is complete (or the
-// call is to end with r.failed set).
-bool scan_step(c_read& r) {
-    int col_st = 0;
-    while (col_st < r.n && is_blank(r.s[col_st]))
-        ++col_st;
-    if (col_st == r.n) { // empty or blank line
-        r.have_line = false;
-        // As in the C preprocessor: a continued line that is empty ends the directive; a
-        // blank piece of a long directive ends it with the line.
-        bool open = r.st.in_comment || r.st.in_string;
-        return preproc_open(r) && !open && (r.continued || !r.more);
-    }
-    int col_ed = r.n - 1;
-    bool terminator = false;
-    bool comment_line = false;
-    bool preproc_bun = preproc_open(r);
-    scan_line(r.s, &col_st, &col_ed, preproc_bun, r.bun_len == 0, r.st, &terminator, &comment_line);
+// An empty or blank line (or piece): true when it ends the statement. As in the C
+// preprocessor, a continued line that is empty ends the directive; a blank piece of a long
+// directive ends it with the line.
+bool blank_line_ends(c_read& r) {
+    r.have_line = false;
+    r.st.cut = '\0';
+    r.st.in_char = false;
+    const bool open = r.st.in_comment || r.st.in_string;
+    return preproc_open(r) && !open && (r.continued || !r.more);
+}
 
-    bool spliced = false;
-    if (col_st <= col_ed) {
-        int end = col_ed;
-        // A preprocessor line ending with a backslash goes on with the next line.
-        bool preproc = r.bun_len > 0 ? preproc_bun : r.s[col_st] == '#';
-        if (preproc && col_ed == r.n - 1 && !r.more && r.s[col_ed] == '\\') {
-            --end;
-            spliced = true;
-        }
-        // Blanks left after a comment do not begin a statement: a statement that began
-        // with them could not be seen as a preprocessor line and would run on.
-        if (r.bun_len > 0 || !only_blanks(r.s + col_st, end - col_st + 1))
-            if (!append_text(r, col_st, col_ed, end)) return true;
-    } else if (r.st.in_comment || comment_line) {
-        r.have_line = false;
-        // A "//" comment ends a preprocessor statement; a comment left open carries it on.
-        if (preproc_bun && comment_line) {
-            skip_rest_of_line(r);
-            return true;
-        }
-        r.continued = false;
-        return false;
+// Appends the text ls found in the held line; false after the too-long report. A
+// preprocessor line ending with a backslash goes on with the next line, the backslash
+// dropped; *spliced tells so.
+bool append_line_text(c_read& r, const line_scan& ls, bool preproc_bun, bool* spliced) {
+    int end = ls.col_ed;
+    const bool preproc = r.bun_len > 0 ? preproc_bun : r.s[ls.col_st] == '#';
+    if (preproc && ls.col_ed == r.n - 1 && !r.more && r.s[ls.col_ed] == '\\') {
+        --end;
+        *spliced = true;
     }
-    r.continued = spliced;
+    // Blanks left after a comment do not begin a statement: a statement that began with
+    // them could not be seen as a preprocessor line and would run on.
+    if (r.bun_len == 0 && only_blanks(r.s + ls.col_st, end - ls.col_st + 1)) return true;
+    if (append_text(r.bun, r.bun_len, r.s, ls.col_st, ls.col_ed, end, "build_read_c")) return true;
+    r.failed = r.overflow = true;
+    return false;
+}
 
-    if (col_ed < r.n - 1) { // the rest of the line begins the next scan
-        r.s += col_ed + 1;
-        r.n -= col_ed + 1;
+// After the text of a scanned line: true when the statement is complete.
+bool statement_ends(c_read& r, const line_scan& ls, bool spliced) {
+    if (ls.col_ed < r.n - 1) { // the rest of the line begins the next scan
+        r.s += ls.col_ed + 1;
+        r.n -= ls.col_ed + 1;
     } else {
         r.have_line = false;
     }
-
-    if (terminator) return true;
+    if (ls.terminator) return true;
     if (r.st.in_comment || r.st.in_string || spliced) return false;
     if (!preproc_open(r)) return false;
     // A preprocessor statement ends with its physical line, whose pieces all belong to it.
@@ -244,21 +290,46 @@ bool scan_step(c_read& r) {
     return preproc_ends_at_comment(r);
 }
 
+// Scans the held line and appends its text; true when the statement is complete (or the
+// call is to end with r.failed set).
+bool scan_step(c_read& r) {
+    line_scan ls{0, r.n - 1};
+    while (ls.col_st < r.n && is_blank(r.s[ls.col_st]))
+        ++ls.col_st;
+    if (ls.col_st == r.n) return blank_line_ends(r);
+    const bool preproc_bun = preproc_open(r);
+    scan_line(r.s, ls, preproc_bun, r.bun_len == 0, r.in->rest_unread, r.st);
+
+    bool spliced = false;
+    if (ls.col_st <= ls.col_ed) {
+        if (!append_line_text(r, ls, preproc_bun, &spliced)) return true;
+    } else if (r.st.in_comment || ls.comment_line) {
+        r.have_line = false;
+        // A "//" comment runs to the end of its physical line, whatever the piece: read as a
+        // statement, its tail would swallow the lines after it. It ends a preprocessor
+        // statement; a comment left open carries one on.
+        if (ls.comment_line) {
+            skip_rest_of_line(r);
+            if (preproc_bun) return true;
+        }
+        r.continued = false;
+        return false;
+    }
+    r.continued = spliced;
+    return statement_ends(r, ls, spliced);
+}
+
 } // namespace
 
 int build_read_c(text_input& in, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
-    if (flg_first == 1) skip_byte_order_mark(in);
     c_read r;
     r.in = &in;
     r.bun = bun;
     bun[0] = '\0';
-    r.cur[0] = '\0';
-    if (flg_first != 1) {
-        if (*flg_cdstack == 0) return 0;
-        r.n = static_cast<int>(std::strlen(cdstack));
-        if (r.n > c_line_max) r.n = c_line_max;
-        std::memcpy(r.cur, cdstack, static_cast<size_t>(r.n));
-        r.cur[r.n] = '\0';
+    const int pending = take_pending(in, flg_first, cdstack, *flg_cdstack, r.cur, c_line_max);
+    if (pending == pending_done) return 0;
+    if (pending >= 0) {
+        r.n = pending;
         r.line = 1; // counted even when nothing was handed back
         r.have_line = true;
     }

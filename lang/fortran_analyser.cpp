@@ -1,22 +1,23 @@
 // The Fortran statement analyser: a blank-insensitive prefix test for MODULE, USE, INCLUDE,
 // PROGRAM (and SUBMODULE, which depends on its ancestor module like a USE).
-#include "diag.hpp"
+#include "analyser_fault.hpp"
+#include "ascii.hpp"
+#include "codes.hpp"
 #include "lang.hpp"
 #include "limits.hpp"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
 constexpr const char* tag = "build_ana_fort";
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
+// Keyword lengths, for the name that follows a keyword in a statement without blanks.
+constexpr int module_len = sizeof "MODULE" - 1;
+constexpr int use_len = sizeof "USE" - 1;
+constexpr int include_len = sizeof "INCLUDE" - 1;
+constexpr int program_len = sizeof "PROGRAM" - 1;
+
 bool is_word_char(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
@@ -24,7 +25,7 @@ bool is_word_char(char c) {
 // Whether s begins with kw (upper case), letter case ignored.
 bool starts_nocase(const char* s, const char* kw) {
     for (; *kw != '\0'; ++s, ++kw)
-        if (upper(*s) != *kw) return false;
+        if (ascii_upper(*s) != *kw) return false;
     return true;
 }
 
@@ -50,8 +51,8 @@ bool is_module_procedure(const char* bun) {
     int p = 0;
     while (p < end && is_blank(bun[p]))
         ++p;
-    if (end - p < 6 || !starts_nocase(bun + p, "MODULE")) return false;
-    p += 6;
+    if (end - p < module_len || !starts_nocase(bun + p, "MODULE")) return false;
+    p += module_len;
     if (p >= end || !is_blank(bun[p])) return false;
     while (p < end && is_blank(bun[p]))
         ++p;
@@ -82,83 +83,98 @@ bool is_use_only(const char* stmt, int eq) {
     return paren == nullptr;
 }
 
-int fail(const char* what, bool two_blanks, const char* bun, char* name) {
-    std::printf(two_blanks ? "#ERROR#  %s  bun=[%s]\n" : "#ERROR#  %s bun=[%s]\n", what, bun);
-    print_diag(1, what, tag);
-    name[0] = '\0';
-    return -1;
-}
-
 // Copies a module, used module or program name of len chars, or reports it missing or long.
 int take_unit_name(const char* text, int len, int bunclass, const char* not_found,
                    const char* too_long, const char* bun, char* name) {
-    if (len == 0) return fail(not_found, true, bun, name);
-    if (len > unit_name_max) return fail(too_long, false, bun, name);
+    if (len == 0) return analyser_fault(not_found, true, bun, name, tag);
+    if (len > unit_name_max) return analyser_fault(too_long, false, bun, name, tag);
     std::memcpy(name, text, static_cast<size_t>(len));
     name[len] = '\0';
     return bunclass;
 }
 
 int used_module(const char* stmt, const char* bun, char* name) {
-    const char* rest = stmt + 3;
+    const char* rest = stmt + use_len;
     if (rest[0] == ',') {
-        if (starts_nocase(rest, ",INTRINSIC::")) return 10; // provided by the compiler
+        if (starts_nocase(rest, ",INTRINSIC::")) return bunclass_other; // provided by the compiler
         if (starts_nocase(rest, ",NON_INTRINSIC::")) rest += std::strlen(",NON_INTRINSIC::");
     } else if (rest[0] == ':' && rest[1] == ':') {
         rest += 2;
     }
     int len = static_cast<int>(std::strcspn(rest, ","));
-    return take_unit_name(rest, len, 2, "use module name not found", "too long use module name",
-                          bun, name);
+    return take_unit_name(rest, len, bunclass_use, "use module name not found",
+                          "too long use module name", bun, name);
 }
 
 // SUBMODULE (ancestor[:parent]) name: the source depends on the ancestor module.
 int submodule_ancestor(const char* stmt, const char* bun, char* name) {
     const char* open = stmt + std::strlen("SUBMODULE(");
     const char* close = std::strchr(open, ')');
-    if (close == nullptr) return fail("use module name not found", true, bun, name);
+    if (close == nullptr) return analyser_fault("use module name not found", true, bun, name, tag);
     int len = static_cast<int>(std::strcspn(open, ":)"));
-    return take_unit_name(open, len, 2, "use module name not found", "too long use module name",
-                          bun, name);
+    return take_unit_name(open, len, bunclass_use, "use module name not found",
+                          "too long use module name", bun, name);
 }
 
 int included_file(const char* stmt, const char* bun, char* name) {
-    char quote = stmt[7];
+    char quote = stmt[include_len];
     if (quote != '\'' && quote != '"')
-        return fail("delemiter not found in include statement", true, bun, name);
-    const char* first = stmt + 8;
+        return analyser_fault("delemiter not found in include statement", true, bun, name, tag);
+    const char* first = stmt + include_len + 1;
     const char* close = std::strchr(first, quote);
-    if (close == nullptr) return fail("delimiter not found in include statement", true, bun, name);
+    if (close == nullptr)
+        return analyser_fault("delimiter not found in include statement", true, bun, name, tag);
     int len = static_cast<int>(close - first);
-    if (len == 0) return fail("include file name not found", true, bun, name);
+    if (len == 0) return analyser_fault("include file name not found", true, bun, name, tag);
     std::memcpy(name, first, static_cast<size_t>(len)); // at most fort_window - 9 chars
     name[len] = '\0';
-    return 3;
+    return bunclass_include;
+}
+
+// Whether a statement whose first character is c may begin with one of the keywords.
+bool may_be_keyword(char c) {
+    switch (ascii_upper(c)) {
+    case 'I':
+    case 'M':
+    case 'P':
+    case 'S':
+    case 'U':
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
 
 int build_ana_fort(const char* bun, char* name) {
+    name[0] = '\0';
+    // Most statements begin with no keyword at all: they need no closer look.
+    int first = 0;
+    while (first < fort_window && is_blank(bun[first]))
+        ++first;
+    if (first == fort_window || !may_be_keyword(bun[first])) return bunclass_other;
+
     char stmt[fort_window + 1];
     int len = 0;
     for (int i = 0; i < fort_window && bun[i] != '\0'; ++i)
         if (!is_blank(bun[i])) stmt[len++] = bun[i];
     stmt[len] = '\0';
-    name[0] = '\0';
 
     const char* eq = std::strchr(stmt, '=');
-    if (eq != nullptr && eq[1] != '>' && !is_use_only(stmt, static_cast<int>(eq - stmt))) return 10;
+    if (eq != nullptr && eq[1] != '>' && !is_use_only(stmt, static_cast<int>(eq - stmt)))
+        return bunclass_other;
 
-    if (len >= 6 && starts_nocase(stmt, "MODULE")) {
-        if (is_module_procedure(bun)) return 10;
-        return take_unit_name(stmt + 6, len - 6, 1, "module name not found", "too long module name",
-                              bun, name);
+    if (starts_nocase(stmt, "MODULE")) {
+        if (is_module_procedure(bun)) return bunclass_other;
+        return take_unit_name(stmt + module_len, len - module_len, bunclass_module,
+                              "module name not found", "too long module name", bun, name);
     }
-    if (len >= 3 && starts_nocase(stmt, "USE")) return used_module(stmt, bun, name);
-    if (len >= 7 && starts_nocase(stmt, "INCLUDE")) return included_file(stmt, bun, name);
-    if (len >= 7 && starts_nocase(stmt, "PROGRAM"))
-        return take_unit_name(stmt + 7, len - 7, 5, "program name not found",
-                              "too long program name", bun, name);
+    if (starts_nocase(stmt, "USE")) return used_module(stmt, bun, name);
+    if (starts_nocase(stmt, "INCLUDE")) return included_file(stmt, bun, name);
+    if (starts_nocase(stmt, "PROGRAM"))
+        return take_unit_name(stmt + program_len, len - program_len, bunclass_program,
+                              "program name not found", "too long program name", bun, name);
     if (starts_nocase(stmt, "SUBMODULE(")) return submodule_ancestor(stmt, bun, name);
-    return 10;
+    return bunclass_other;
 }

@@ -65,16 +65,12 @@ constexpr int line_text = 2; // its text, col_st to col_ed (maybe none), joins t
 // The text of a line among its first len characters: from the first character that is
 // neither blank nor tab to the one before the first '!'. False when there is none.
 bool find_text(const char* card, int len, int* col_st, int* col_ed) {
-    int bang = -1;
-    *col_st = -1;
-    for (int i = 0; i < len; ++i) {
-        if (card[i] == '!') {
-            bang = i;
-            break;
-        }
-        if (*col_st < 0 && !is_blank(card[i])) *col_st = i;
-    }
-    *col_ed = bang >= 0 ? bang - 1 : len - 1;
+    int i = 0;
+    while (i < len && is_blank(card[i]))
+        ++i;
+    const void* bang = std::memchr(card + i, '!', static_cast<std::size_t>(len - i));
+    *col_ed = bang ? static_cast<int>(static_cast<const char*>(bang) - card) - 1 : len - 1;
+    *col_st = i <= *col_ed ? i : -1;
     return *col_st >= 0;
 }
 
@@ -111,91 +107,100 @@ int free_line(const char* card, int card_len, bool continuing, bool* more, int* 
     return line_text;
 }
 
+// The reading state of one call; nothing of it outlives the call but the line handed back.
+struct fort_read {
+    fort_read(text_input& input, char* statement, int source_form)
+        : in(input), bun(statement), form(source_form) {}
+    text_input& in;
+    char* bun;
+    int form;
+    char card[fort_line_max + 1]; // left as it is: each call fills it before use
+    int card_len = 0;
+    int line = 0;     // physical lines read, the pending line taken over included
+    int card_cnt = 0; // lines whose text is in the statement
+    int bun_len = 0;
+    bool have_line = false; // card holds a line not yet consumed
+    bool failed = false;
+    bool more = false; // free form: the last line of text ended with '&'
+};
+
+// Reads the next line into r.card; false at the end of the file or after a failed read (the
+// caller reports it; no statement survives). The rest of an over-long line is skipped: read
+// as a line of its own, the tail of a long comment could pass for a statement.
+bool next_card(fort_read& r) {
+    const int n = read_line(r.in, r.card, fort_line_max, true);
+    if (n == line_read_failed) {
+        r.bun[0] = '\0';
+        r.failed = true;
+    }
+    if (n < 0) return false;
+    r.card_len = n;
+    r.have_line = true;
+    ++r.line;
+    return true;
+}
+
+// Appends the text col_st..col_ed of the held line as the statement's next card; false after
+// a reported error.
+bool append_card(fort_read& r, int col_st, int col_ed) {
+    if (r.card_cnt == fort_card_max) {
+        std::printf("#ERROR#  build_read_fort  card_cnt over [%d]\n", r.card_cnt);
+        print_diag(1, "too many line in one statement", "build_read_fort");
+        return false;
+    }
+    if (!append_text(r.bun, r.bun_len, r.card, col_st, col_ed, col_ed, "build_read_fort"))
+        return false;
+    ++r.card_cnt;
+    return true;
+}
+
+// Reads lines until the statement is complete (a line that begins the next one is held), the
+// file ends, or an error; r.failed tells the last.
+void read_statement(fort_read& r) {
+    for (;;) {
+        if (!r.have_line && !next_card(r)) return;
+        int col_st = 0;
+        int col_ed = 0;
+        const bool continuing = r.card_cnt > 0;
+        const int kind = r.form == form_free
+                             ? free_line(r.card, r.card_len, continuing, &r.more, &col_st, &col_ed)
+                             : fixed_line(r.card, r.card_len, continuing, &col_st, &col_ed);
+        if (kind == line_next) return; // handed back
+        // A line without text is consumed, and so is one whose text is appended.
+        if (kind == line_text && col_st <= col_ed && !append_card(r, col_st, col_ed)) {
+            r.failed = true;
+            return;
+        }
+        r.have_line = false;
+    }
+}
+
 } // namespace
 
 int build_read_fort(text_input& in, char* bun, int form, int flg_first, char* cdstack,
                     int* flg_cdstack) {
-    if (flg_first == 1) skip_byte_order_mark(in);
-    char card1[fort_line_max + 1];
-    int card_len = 0;
-    int line = 0;
-    int card_cnt = 0;
-    int bun_len = 0;
-    bool have_line = false;
-    bool failed = false;
-    bool more = false; // free form: the last line of text ended with '&'
-
+    fort_read r{in, bun, form};
     bun[0] = '\0';
-    card1[0] = '\0';
-    if (flg_first != 1) {
-        if (*flg_cdstack == 0) return 0;
-        // The pending line was stored by an earlier call and is at most fort_line_max chars.
-        card_len = static_cast<int>(std::strlen(cdstack));
-        if (card_len > fort_line_max) card_len = fort_line_max;
-        std::memcpy(card1, cdstack, static_cast<size_t>(card_len));
-        card1[card_len] = '\0';
-        line = 1;
-        have_line = true;
+    const int pending = take_pending(in, flg_first, cdstack, *flg_cdstack, r.card, fort_line_max);
+    if (pending == pending_done) return 0;
+    if (pending >= 0) {
+        r.card_len = pending;
+        r.line = 1;
+        r.have_line = true;
     }
+    read_statement(r);
 
-    for (;;) {
-        if (!have_line) {
-            // The rest of an over-long line is skipped: read as a line of its own, the tail
-            // of a long comment could pass for a statement.
-            int n = read_line(in, card1, fort_line_max, true);
-            if (n == line_end_of_file) break;
-            if (n == line_read_failed) { // the caller reports it; no statement survives
-                bun[0] = '\0';
-                failed = true;
-                break;
-            }
-            card_len = n;
-            have_line = true;
-            ++line;
-        }
-        int col_st = 0;
-        int col_ed = 0;
-        const int kind = form == form_free
-                             ? free_line(card1, card_len, card_cnt > 0, &more, &col_st, &col_ed)
-                             : fixed_line(card1, card_len, card_cnt > 0, &col_st, &col_ed);
-        if (kind == line_next) break;               // handed back
-        if (kind == line_none || col_st > col_ed) { // a line without text is consumed
-            have_line = false;
-            continue;
-        }
-        if (card_cnt == fort_card_max) {
-            std::printf("#ERROR#  build_read_fort  card_cnt over [%d]\n", card_cnt);
-            print_diag(1, "too many line in one statement", "build_read_fort");
-            failed = true;
-            break;
-        }
-        int piece_len = col_ed - col_st + 1;
-        if (bun_len + piece_len >= bun_size) {
-            std::printf("#ERROR#  build_read_fort  bun length over col_st=%d, col_ed=%d\n"
-                        "                       bun=[%s], length=%d\n",
-                        col_st, col_ed, bun, bun_len);
-            print_diag(1, "bun buffer overflow : too long statement", "build_read_fort");
-            failed = true;
-            break;
-        }
-        ++card_cnt;
-        std::memcpy(bun + bun_len, card1 + col_st, static_cast<size_t>(piece_len));
-        bun_len += piece_len;
-        bun[bun_len] = '\0';
-        have_line = false;
-    }
-
-    if (failed) {
+    if (r.failed) {
         cdstack[0] = '\0';
         *flg_cdstack = 0;
         return -1;
     }
-    if (have_line) {
-        std::memcpy(cdstack, card1, static_cast<size_t>(card_len) + 1);
+    if (r.have_line) {
+        std::memcpy(cdstack, r.card, static_cast<size_t>(r.card_len) + 1);
         *flg_cdstack = 1;
-        return line - 1;
+        return r.line - 1;
     }
     cdstack[0] = '\0';
     *flg_cdstack = 0;
-    return line;
+    return r.line;
 }

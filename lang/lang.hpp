@@ -10,13 +10,20 @@
 // lines consumed (> 0), 0 at the end of the file, -1 after a reported error or a read failure.
 int mprc_readbun(text_input& in, char* bun, int lang, int form, int flg_first, char* cdstack,
                  int* flg_cdstack);
-// The Fortran reader: form_free reads free form, every other code fixed form.
+// The Fortran reader (form_free: free form; any other code: fixed form). Returns as
+// mprc_readbun; reports a statement of more than fort_card_max lines or bun_size - 1 characters.
 int build_read_fort(text_input& in, char* bun, int form, int flg_first, char* cdstack,
                     int* flg_cdstack);
+// The C reader. Returns as mprc_readbun; reports a statement of more than bun_size - 1
+// characters, and drops without a word one that the end of the file leaves unfinished.
 int build_read_c(text_input& in, char* bun, int flg_first, char* cdstack, int* flg_cdstack);
 
-// Classifies one statement: 1 MODULE, 2 USE, 3 include, 5 PROGRAM, 10 anything else,
-// -1 a faulty statement (reported). name (name_size bytes) receives the name or is emptied.
+// Classifies one statement with the Fortran analyser (lang_fortran) or the C analyser (any
+// other lang): a bunclass_* code; name (name_size bytes) receives the name or is emptied.
 int mprc_anabun(int lang, const char* bun, char* name);
+// MODULE, USE (or SUBMODULE's ancestor), INCLUDE, PROGRAM or another statement, judged on its
+// first fort_window characters; bunclass_fault after the report of a missing or faulty name.
 int build_ana_fort(const char* bun, char* name);
+// #include "name" or another statement, judged on its first c_window characters;
+// bunclass_fault after the report of a missing, unclosed or too long name.
 int build_ana_c(const char* bun, char* name);

@@ -1,15 +1,16 @@
 // Physical lines out of a file read in large blocks: one read a block, lines found with
 // memchr, so that the readers cost about what reading the file costs.
 #include "line_input.hpp"
+#include "diag.hpp"
 #include "limits.hpp"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
-// The look-ahead a line needs: its longest piece and the two bytes (CR LF) that may end it.
-constexpr std::size_t look_ahead = c_line_max + 2;
-static_assert(look_ahead <= text_spare_size && fort_line_max <= c_line_max);
+// read_line looks ahead over a whole piece and the two bytes (CR LF) that may end it.
+static_assert(c_line_max + 2 <= text_spare_size && fort_line_max <= c_line_max);
 
 char* bytes(text_input& in) {
     return in.block ? in.block : in.spare;
@@ -28,7 +29,9 @@ std::size_t fill(text_input& in, std::size_t want) {
         const std::size_t room = size - in.end;
         const std::size_t got = std::fread(b + in.end, 1, room, in.fp);
         in.end += got;
-        if (got < room) {
+        // A short count means the end of the file or a failure; should a library return one
+        // without either (text-mode translation), the loop reads on.
+        if (got < room && (got == 0 || std::feof(in.fp) || std::ferror(in.fp))) {
             in.at_end = true;
             in.failed = std::ferror(in.fp) != 0;
         }
@@ -51,9 +54,9 @@ bool skip_line(text_input& in) {
 }
 
 // After a full piece of max characters: consumes what ends the line there (a newline, CR LF,
-// or with skip_rest the whole rest), else leaves the rest to be read and says so in *more.
+// or with skip_rest the whole rest), else leaves the rest to be read and says so.
 // n is the piece's length, less a CR right before a newline. False on a failed read.
-bool end_piece(text_input& in, char* buf, int& n, bool skip_rest, bool* more) {
+bool end_piece(text_input& in, char* buf, int& n, bool skip_rest) {
     const std::size_t avail = in.end - in.pos;
     const char* b = bytes(in) + in.pos;
     if (avail == 0) return !in.failed;
@@ -74,7 +77,7 @@ bool end_piece(text_input& in, char* buf, int& n, bool skip_rest, bool* more) {
             ++in.pos; // a lone CR right after a full piece is lost, as it always was
         }
     }
-    if (more && in.end > in.pos) *more = true;
+    in.rest_unread = in.end > in.pos;
     return true;
 }
 
@@ -88,10 +91,11 @@ void text_open(text_input& in, std::FILE* fp, char* block, std::size_t size) {
     in.end = 0;
     in.at_end = false;
     in.failed = false;
+    in.rest_unread = false;
 }
 
-int read_line(text_input& in, char* buf, int max, bool skip_rest, bool* more) {
-    if (more) *more = false;
+int read_line(text_input& in, char* buf, int max, bool skip_rest) {
+    in.rest_unread = false;
     const std::size_t avail = fill(in, static_cast<std::size_t>(max) + 2);
     if (avail == 0) return in.failed ? line_read_failed : line_end_of_file;
     const char* b = bytes(in) + in.pos;
@@ -105,7 +109,7 @@ int read_line(text_input& in, char* buf, int max, bool skip_rest, bool* more) {
         if (n > 0 && buf[n - 1] == '\r') --n;
     } else if (n < max) {
         if (in.failed) return line_read_failed; // the file ends inside the line
-    } else if (!end_piece(in, buf, n, skip_rest, more)) {
+    } else if (!end_piece(in, buf, n, skip_rest)) {
         return line_read_failed;
     }
     if (const void* nul = std::memchr(buf, '\0', static_cast<std::size_t>(n)))
@@ -116,5 +120,38 @@ int read_line(text_input& in, char* buf, int max, bool skip_rest, bool* more) {
 
 void skip_byte_order_mark(text_input& in) {
     static constexpr char mark[] = "\xEF\xBB\xBF";
-    if (fill(in, 3) >= 3 && std::memcmp(bytes(in) + in.pos, mark, 3) == 0) in.pos += 3;
+    constexpr std::size_t mark_len = sizeof mark - 1;
+    if (fill(in, mark_len) >= mark_len && std::memcmp(bytes(in) + in.pos, mark, mark_len) == 0)
+        in.pos += mark_len;
+}
+
+int take_pending(text_input& in, int flg_first, const char* cdstack, int flg_cdstack, char* line,
+                 int max) {
+    line[0] = '\0';
+    if (flg_first == 1) {
+        skip_byte_order_mark(in);
+        return pending_none;
+    }
+    if (flg_cdstack == 0) return pending_done;
+    const void* nul = std::memchr(cdstack, '\0', static_cast<std::size_t>(max));
+    const int len = nul ? static_cast<int>(static_cast<const char*>(nul) - cdstack) : max;
+    std::memcpy(line, cdstack, static_cast<std::size_t>(len));
+    line[len] = '\0';
+    return len;
+}
+
+bool append_text(char* bun, int& bun_len, const char* text, int col_st, int col_ed, int end,
+                 const char* tag) {
+    const int piece_len = end - col_st + 1;
+    if (bun_len + piece_len >= bun_size) {
+        std::printf("#ERROR#  %s  bun length over col_st=%d, col_ed=%d\n"
+                    "                       bun=[%s], length=%d\n",
+                    tag, col_st, col_ed, bun, bun_len);
+        print_diag(1, "bun buffer overflow : too long statement", tag);
+        return false;
+    }
+    std::memcpy(bun + bun_len, text + col_st, static_cast<std::size_t>(piece_len));
+    bun_len += piece_len;
+    bun[bun_len] = '\0';
+    return true;
 }

@@ -1,0 +1,14 @@
+// The report of a faulty statement: a detail line with the statement, then the summary.
+#include "analyser_fault.hpp"
+#include "codes.hpp"
+#include "diag.hpp"
+
+#include <cstdio>
+
+int analyser_fault(const char* what, bool two_blanks, const char* bun, char* name,
+                   const char* tag) {
+    std::printf(two_blanks ? "#ERROR#  %s  bun=[%s]\n" : "#ERROR#  %s bun=[%s]\n", what, bun);
+    print_diag(1, what, tag);
+    name[0] = '\0';
+    return bunclass_fault;
+}
