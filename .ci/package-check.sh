@@ -23,16 +23,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 packages=(dpkg-dev lintian groff-base unzip g++-mingw-w64-i686-posix wine wine64 wine32:i386)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
-        missing+=("$p")
-done
-if ((${#missing[@]} > 0)); then
-    echo "package check: installing ${missing[*]}"
-    { "${sudo[@]}" dpkg --add-architecture i386 && install_packages "${missing[@]}"; } ||
-        fail "could not install ${missing[*]}"
-fi
+install_missing "${packages[@]}"
 
 # package BUILD-DIR [CONFIGURE OPTIONS]: a release build without the tests, then cpack.
 package() {

@@ -25,16 +25,7 @@ case "$toolchain" in
 *) packages=(g++-mingw-w64-i686-posix wine wine64 wine32:i386) ;;
 esac
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
-        missing+=("$p")
-done
-if ((${#missing[@]} > 0)); then
-    echo "windows leg: installing ${missing[*]}"
-    { "${sudo[@]}" dpkg --add-architecture i386 && install_packages "${missing[@]}"; } ||
-        fail "could not install ${missing[*]}"
-fi
+install_missing "${packages[@]}"
 
 configure=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
 [ ! -f "$build/CMakeCache.txt" ] || configure=() # the toolchain is taken once, at the start

@@ -12,6 +12,20 @@ install_packages() {
         DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "$@"
 }
 
+# install_missing PACKAGE...: installs those of the packages that are not installed yet
+# (i386 ones after enabling that architecture); fails the run when that cannot be done.
+install_missing() {
+    local p missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    ((${#missing[@]} > 0)) || return 0
+    echo "$wine_who: installing ${missing[*]}"
+    { "${sudo[@]}" dpkg --add-architecture i386 && install_packages "${missing[@]}"; } ||
+        fail "could not install ${missing[*]}"
+}
+
 # Where the kernel runs no 32-bit x86 code (built without IA-32 emulation), qemu's user-mode
 # emulator runs wine's 32-bit programs: registered for i386 programs with binfmt_misc, with
 # F so that the emulator is opened now and found from any process. False when any step is not
