@@ -1,5 +1,5 @@
-// The run's directory listings: a directory that several wildcard arguments name (s\*.f,
-// s\*.f90, s\*.c) is read once, and each pattern is matched against its names.
+// The run's directory listings: a directory that several wildcard arguments in a row name
+// (s\*.f s\*.f90 s\*.c) is read once, and each pattern is matched against its names.
 #include "scan_run.hpp"
 
 #include "dirlib.hpp"
@@ -8,11 +8,13 @@
 
 namespace {
 
-// The listing of dir, read now when the run has none yet. Null when memory is short.
+// The listing of dir, read now when it is not among the kept ones (the oldest then goes).
+// Null when memory is short.
 const listed_directory* listing_of(directory_cache& cache, const std::string& dir) {
     for (const listed_directory& d : cache.dirs)
         if (d.dir == dir) return &d;
     try {
+        if (cache.dirs.size() == directory_cache::kept) cache.dirs.erase(cache.dirs.begin());
         listed_directory& d = cache.dirs.emplace_back();
         d.dir = dir;
         d.listed = list_directory(dir.c_str(), d.names);

@@ -60,17 +60,22 @@ bool open_level(scan_level& l, int nest, chain& c, const char* name, project& p)
 // Closes the level's file, if it has one open.
 void close_level(scan_level& l);
 
-// The directories that wildcard arguments named, each read once for the whole run.
+// The listings of the directories that the latest wildcard arguments named, so that the
+// patterns of one directory given side by side (s\*.f s\*.f90) read it once. Only a few are
+// kept: holding every directory of a large run would cost memory for little gain, and finding
+// one among thousands would cost a search per argument.
 struct listed_directory {
     std::string dir;
     bool listed = false; // false: it cannot be listed here, opndir serves its patterns
     std::vector<std::string> names;
 };
 struct directory_cache {
-    std::vector<listed_directory> dirs;
+    static constexpr std::size_t kept = 4;
+    std::vector<listed_directory> dirs; // the most recently listed last
 };
 
 // The names that the pattern path1 matches, in the order rddir would give them, from its
-// directory's listing (read on first use). False when the listing cannot serve, or no name
-// matches (then opndir, which writes the report, must serve the pattern). Reports nothing.
+// directory's listing (read when it is not among the kept ones). False when the listing cannot
+// serve, or no name matches (then opndir, which writes the report, must serve the pattern). Reports
+// nothing.
 bool cached_matches(directory_cache& cache, const char* path1, std::vector<const char*>& names);
