@@ -63,6 +63,29 @@ TEST(Scan, PatternsOfOneDirectoryExpandAsEachAlone) {
     EXPECT_EQ(r.err, "#ERROR#  opndir error no such file\n");
 }
 
+// More directories than the run keeps listings of: one named again after the others is
+// listed again, with the same names.
+TEST(Scan, DirectoryNamedAgainAfterManyOthersExpandsTheSame) {
+    tree t;
+    const std::vector<std::string> dirs{"d0", "d1", "d2", "d3", "d4", "d5"};
+    for (const std::string& d : dirs) {
+        t.write(d + "/b.f", "");
+        t.write(d + "/a.c", "");
+    }
+    scan_setup r;
+    names expected;
+    for (const char* pattern : {"*.f", "*.c"})
+        for (const std::string& d : dirs) {
+            r.source(t.dir(d), pattern);
+            expected.push_back(pattern[2] == 'f' ? "b.f" : "a.c");
+        }
+    ASSERT_EQ(r.go(), 0) << r.out;
+    names rows;
+    for (int i = 0; i < r.p.src; ++i)
+        rows.push_back(r.srctab[i].name);
+    EXPECT_EQ(rows, expected);
+}
+
 TEST(Scan, WildcardMatchingADirectoryOrNothing) {
     tree t;
     t.write("x.f/keep", "");
