@@ -67,7 +67,7 @@ TEST(Scan, PatternsOfOneDirectoryExpandAsEachAlone) {
 // listed again, with the same names.
 TEST(Scan, DirectoryNamedAgainAfterManyOthersExpandsTheSame) {
     tree t;
-    const std::vector<std::string> dirs{"d0", "d1", "d2", "d3", "d4", "d5"};
+    const std::vector<std::string> dirs{"ua", "ub", "uc", "ud", "ue", "uf"};
     for (const std::string& d : dirs) {
         t.write(d + "/b.f", "");
         t.write(d + "/a.c", "");
