@@ -1,12 +1,33 @@
+// Reports and the usage text.
 #include "diag.hpp"
 
+#include <cstdarg>
 #include <cstdio>
 
+void report(severity level, const char* summary, const char* tag, const char* detail, ...) {
+    if (detail != nullptr) {
+        // The detail line stands after the makefile text written before it.
+        out_flush();
+        std::va_list values;
+        va_start(values, detail);
+        std::vfprintf(out_stream(), detail, values);
+        va_end(values);
+    }
+    if (summary != nullptr) print_diag(level == severity::error ? 1 : 0, summary, tag);
+}
+
+void report_err(const char* format, ...) {
+    out_flush();
+    std::va_list values;
+    va_start(values, format);
+    std::vfprintf(err_stream(), format, values);
+    va_end(values);
+}
+
 int print_diag(int level, const char* text, const char* /*tag*/) {
-    // The makefile and the detail lines share standard output; flush it first so that a
-    // summary never overtakes the detail line it belongs to when both streams meet.
-    std::fflush(stdout);
-    std::fprintf(stderr, level != 0 ? "#ERROR#  %s\n" : "#WARN#   %s\n", text);
+    // A summary never overtakes the detail line it belongs to where both streams meet.
+    out_flush();
+    std::fprintf(err_stream(), level != 0 ? "#ERROR#  %s\n" : "#WARN#   %s\n", text);
     return 0;
 }
 
@@ -30,8 +51,9 @@ int print_usage() {
         "                 '*' means any character string. '?' means any one character.",
         "",
     };
-    std::fflush(stdout);
+    out_flush();
+    std::FILE* err = err_stream();
     for (const char* line : lines)
-        std::fprintf(stderr, "%s\n", line);
+        std::fprintf(err, "%s\n", line);
     return 0;
 }

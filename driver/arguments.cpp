@@ -4,7 +4,6 @@
 #include "driver.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -39,7 +38,7 @@ int mprc_argsrc(const char* argument, char* srcdir_row, char* srcfil_row) {
     if (sep[1] == '\0') {
         // Nothing names a file: the whole argument is the directory.
         dirlen = std::strlen(argument);
-        std::fprintf(stderr, "#ERROR# argument [%s] error : not file\n", argument);
+        report_err("#ERROR# argument [%s] error : not file\n", argument);
         status = -1;
     } else {
         std::strcpy(srcfil_row, sep + 1);
@@ -53,8 +52,8 @@ int mprc_argsrc(const char* argument, char* srcdir_row, char* srcfil_row) {
 int mprc_arginc(const char* argument, char* incdir_row) {
     incdir_row[0] = '\0';
     if (std::strlen(argument) < 3) {
-        std::printf("#ERROR#  argument [%s] error : not include directory\n", argument);
-        print_diag(1, "argumenterr ", "mprc_arginc");
+        report(severity::error, "argumenterr ", "mprc_arginc",
+               "#ERROR#  argument [%s] error : not include directory\n", argument);
         return -1;
     }
     std::strcpy(incdir_row, argument + 2);

@@ -4,14 +4,13 @@
 #include "driver.hpp"
 
 #include <climits>
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
 struct size_option {
     const char* prefix;
-    int* capacity;
+    int capacities::*capacity;
 };
 
 // Reads a decimal int the way "%d" does (white space skipped, optional sign, the rest
@@ -72,23 +71,20 @@ int classify_source(const char* arg, int mode, int current_inc, arg_tables& t) {
 }
 
 int invalid_argument(int position, const char* argument) {
-    std::printf("#ERROR#  invalid argument argument-%d=[%s]\n", position, argument);
-    print_diag(1, "invalid argument", "mprc");
+    report(severity::error, "invalid argument", "mprc",
+           "#ERROR#  invalid argument argument-%d=[%s]\n", position, argument);
     print_usage();
     return -1;
 }
 
 } // namespace
 
-int mprc_options(int argc, char** argv) {
-    mxsrc = default_mxsrc;
-    mxinc = default_mxinc;
-    mxrinc = default_mxrinc;
-    mxmod = default_mxmod;
-    mxrmod = default_mxrmod;
-    const size_option options[] = {
-        {"-mxsrc", &mxsrc}, {"-mxinc", &mxinc},   {"-mxrinc", &mxrinc},
-        {"-mxmod", &mxmod}, {"-mxrmod", &mxrmod},
+int mprc_options(int argc, char** argv, capacities& cap) {
+    cap = capacities{};
+    static constexpr size_option options[] = {
+        {"-mxsrc", &capacities::mxsrc},   {"-mxinc", &capacities::mxinc},
+        {"-mxrinc", &capacities::mxrinc}, {"-mxmod", &capacities::mxmod},
+        {"-mxrmod", &capacities::mxrmod},
     };
     int i = 1;
     for (; i < argc; ++i) {
@@ -102,12 +98,12 @@ int mprc_options(int argc, char** argv) {
         if (match == nullptr) break;
         int value = 0;
         if (!read_int(argv[i] + std::strlen(match->prefix), value) || value <= 0) {
-            std::printf("#ERROR#  invalid option argument-%d=[%s]\n", i, argv[i]);
-            print_diag(1, "invalid argument", "mprc");
+            report(severity::error, "invalid argument", "mprc",
+                   "#ERROR#  invalid option argument-%d=[%s]\n", i, argv[i]);
             print_usage();
             return -1;
         }
-        *match->capacity = value;
+        cap.*match->capacity = value;
     }
     return i;
 }
@@ -147,8 +143,8 @@ int mprc_classify(int first, int argc, char** argv, arg_tables& t) {
     }
     if (t.srcfil_last < 0) {
         print_usage();
-        std::printf("#ERROR#  no source-file direction.\n");
-        print_diag(1, "  no source-file direction.", "mprc");
+        report(severity::error, "  no source-file direction.", "mprc",
+               "#ERROR#  no source-file direction.\n");
         return -1;
     }
     return 0;

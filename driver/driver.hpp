@@ -34,7 +34,7 @@ int mprc_arginc(const char* argument, char* incdir_row);
 // Sets the five capacities to their defaults, then reads the leading table-size options into
 // them. Returns the position of the first argument to classify, or -1 after reporting an
 // invalid value (usage text included). Never allocates.
-int mprc_options(int argc, char** argv);
+int mprc_options(int argc, char** argv, capacities& cap);
 
 // Classifies argv[first] to argv[argc - 1] into t, whose four tables have at least
 // argc + 3 rows. 0 when at least one source was classified; 1 when the usage text was

@@ -4,6 +4,7 @@
 #include "driver.hpp"
 #include "fuzz_check.hpp"
 #include "limits.hpp"
+#include "output.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -235,16 +236,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     argv.push_back(nullptr);
 
     const int free_fd = lowest_free_fd(); // home is open: it is not this one
-    std::fflush(stdout);
-    const int out_fd = fileno(stdout);
-    int saved = dup(out_fd);
-    int out = open(area.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    fuzz_require(saved >= 0 && out >= 0 && dup2(out, out_fd) == out_fd, "redirect standard output");
-    close(out);
+    std::FILE* out = std::fopen(area.out.c_str(), "w");
+    fuzz_require(out != nullptr, "open the output file");
+    set_streams(out, stderr);
     int status = mprc(static_cast<int>(longest) + 1, static_cast<int>(args.size()), argv.data());
-    std::fflush(stdout);
-    fuzz_require(dup2(saved, out_fd) == out_fd, "restore standard output");
-    close(saved);
+    set_streams(nullptr, nullptr);
+    std::fclose(out);
 
     fuzz_require(status == 0 || status == 1 || status == -1, "run result not 0, 1 or -1");
     fuzz_require(lowest_free_fd() == free_fd, "the run left a file open");

@@ -27,3 +27,10 @@ int build_ana_fort(const char* bun, char* name);
 // #include "name" or another statement, judged on its first c_window characters;
 // bunclass_fault after the report of a missing, unclosed or too long name.
 int build_ana_c(const char* bun, char* name);
+
+// The language of a source file from its name: lang_fortran when the character after the
+// first dot is f or F, lang_c when it is c or C, lang_none for any other name.
+int source_language(const char* name);
+// The source form of a Fortran file from its name: form_free when the text after the first dot
+// is f90, f95, f03 or f08 (letter case ignored), form_fixed for every other name.
+int source_form(const char* name);

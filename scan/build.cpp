@@ -4,110 +4,58 @@
 
 #include "codes.hpp"
 #include "diag.hpp"
+#include "dir_listing.hpp"
 #include "dirlib.hpp"
-#include "platform.hpp"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// What every source of the walk shares.
-struct walk {
-    project& q;
-    scan_run& run;
-    directory_cache& dirs;
-};
-
 // Takes the next source row and processes the file name into it. 0 or -1.
-int process_source(const chain& c, const char* name, walk& w) {
+int process_source(const chain& c, const char* name, project& p, scan_run& run) {
     chain source = c;
-    source.source = &w.q.srctab[w.q.src];
-    ++w.q.src;
-    return build_file_run(0, source, name, nullptr, w.q, w.run);
+    source.source = &p.srctab[p.src];
+    ++p.src;
+    return build_file(0, source, name, nullptr, p, run);
 }
 
-// Expands one wildcard pattern through opndir and rddir. Returns false on failure.
-bool scan_pattern(const chain& c, const char* path1, walk& w) {
-    const int handle = 0;
-    const int quote = 0;
-    const int pathlen = static_cast<int>(std::strlen(path1));
-    int ierror = 0;
-    int dirlen = 0;
-    char dirbuf[path_size];
-    opndir(ierror, handle, pathlen, path1, dirlen, dirbuf, quote);
-    if (ierror != 0) {
-        std::printf("#ERROR#  build  opndir error path1[%s]\n", path1);
-        print_diag(1, "opndir error no such file", "build");
-        return false;
-    }
-    bool ok = true;
-    char name[path_size + 1]; // a full buffer of entry name plus its terminator
-    for (;;) {
-        int buflen = path_size;
-        int itype = 0;
-        int namelen = 0;
-        rddir(ierror, handle, buflen, itype, namelen, name);
-        if (ierror != 0) {
-            if (itype != -1) {
-                std::printf("#ERROR#    build  invalid file type path1[%s]\n\t\t\tierror=%d, "
-                            "itype=%d\n",
-                            path1, ierror, itype);
-                print_diag(1, "build  invalid file type", "build");
-                ok = false;
-            }
-            break;
-        }
-        // A name longer than the buffer arrives cut; its full length only tells us so.
-        name[namelen < buflen ? namelen : buflen] = '\0';
-        if (process_source(c, name, w) != 0) {
-            ok = false;
-            break;
-        }
-    }
-    clsdir(ierror, handle);
-    if (ierror != 0) {
-        std::printf("#ERROR#  build  path1[%s] clsdir error\n", path1);
-        print_diag(1, "build  path1 clsdir error", "build");
-        ok = false;
-    }
-    return ok;
-}
-
-// Expands one wildcard argument: from the run's listing of its directory when that can
-// serve, else through the directory scan. Returns false on failure.
-bool process_wildcard(const chain& c, const char* srcfil, walk& w) {
+// Expands one wildcard argument and processes every file it names. False on failure.
+bool process_wildcard(const chain& c, const char* srcfil, project& p, scan_run& run) {
     char path1[path_size];
     if (mprc_filename(path1, c.srcdir, srcfil, '\\') != 0) {
-        std::printf("#ERROR#  build  srcdir[%s] srcfil[%s] too long \n", c.srcdir, srcfil);
-        print_diag(1, "build  too long srource & file name", "build");
+        report(severity::error, "build  too long srource & file name", "build",
+               "#ERROR#  build  srcdir[%s] srcfil[%s] too long \n", c.srcdir, srcfil);
         return false;
     }
     std::vector<const char*> names;
-    if (!cached_matches(w.dirs, path1, names)) return scan_pattern(c, path1, w);
-    char name[path_size + 1];
+    if (!expand_pattern(run.listings, path1, names)) {
+        report(severity::error, "opndir error no such file", "build",
+               "#ERROR#  build  opndir error path1[%s]\n", path1);
+        return false;
+    }
+    char name[path_size + 1]; // a file name as the directory scan would hand it out: cut
     for (const char* listed : names) {
-        std::snprintf(name, sizeof name, "%s", listed); // cut as rddir cuts it
-        if (process_source(c, name, w) != 0) return false;
+        std::snprintf(name, sizeof name, "%s", listed);
+        if (process_source(c, name, p, run) != 0) return false;
     }
     return true;
 }
 
 } // namespace
 
+bool take_scan(scan_storage& s, int mxinc) {
+    s.rows = mxinc;
+    return take_table(s.replays, static_cast<std::size_t>(mxinc), readings_per_row, "include cache",
+                      true);
+}
+
 int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, int srcdir_width,
-          char* srcdir, int srcfil_width, char* srcfil, project& p) {
+          char* srcdir, int srcfil_width, char* srcfil, project& p, scan_storage& s) {
     allow_many_open_files(); // every level of an include chain holds one open stream
-    project q = p;           // counts are handed back only on success
-    // Lookups beside the tables and the include cache make a large run linear; without the
-    // memory for them the run goes on without, to the same result.
-    table_index index;
-    if (table_index_open(index, q)) q.index = &index;
-    include_cache cache;
-    scan_run run;
-    if (include_cache_open(cache, mxinc)) run.cache = &cache;
-    directory_cache dirs;
-    walk w{q, run, dirs};
+    // MERGE: set_dirlib_reports(out_stream());
+    project q = p; // counts are handed back only on success
+    scan_run run(s);
     int mode = inctype_own_dir;
     bool ok = true;
     for (int iarg = 0; iarg < argcnt && ok; ++iarg) {
@@ -117,8 +65,8 @@ int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, 
             continue;
         }
         if (arg.type != argtype_source) {
-            std::printf("#ERROR#  build invalid type=%d arg_no=%d\n", arg.type, iarg);
-            print_diag(0, "invalid argtab->type", "build");
+            report(severity::warning, "invalid argtab->type", "build",
+                   "#ERROR#  build invalid type=%d arg_no=%d\n", arg.type, iarg);
             ok = false;
             break;
         }
@@ -129,11 +77,11 @@ int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, 
         const chain c{lang_none,     form_fixed, mode,          idir,
                       arg.incdir_no, sdir,       arg.srcdir_no, nullptr};
         if (std::strpbrk(sfil, "*?") != nullptr)
-            ok = process_wildcard(c, sfil, w);
+            ok = process_wildcard(c, sfil, q, run);
         else
-            ok = process_source(c, sfil, w) == 0;
+            ok = process_source(c, sfil, q, run) == 0;
     }
-    q.index = nullptr;
+    // MERGE: set_dirlib_reports(nullptr);
     if (!ok) return -1;
     p = q;
     return 0;

@@ -15,11 +15,17 @@
 
 namespace {
 
-// Input blocks: a large one for the source file; include levels get a smaller one each, and
-// levels deeper than this many use the input's own, so a very deep chain stays cheap.
-constexpr std::size_t source_buffer_size = std::size_t{1} << 16;
-constexpr std::size_t include_buffer_size = std::size_t{1} << 14;
-constexpr int buffered_levels = 32;
+// Input blocks: a large one for the source file, smaller ones for the include levels, and
+// the smallest a reader can work with beyond the first levels, so a very deep chain stays
+// cheap.
+constexpr std::size_t source_block_size = std::size_t{1} << 16;
+constexpr std::size_t include_block_size = std::size_t{1} << 14;
+constexpr int large_block_levels = 32;
+
+std::size_t block_size_at(int depth) {
+    if (depth == 0) return source_block_size;
+    return depth <= large_block_levels ? include_block_size : text_spare_size;
+}
 
 // Closes every level still open, whichever way processing ends.
 struct open_levels {
@@ -31,34 +37,25 @@ struct open_levels {
     }
 };
 
-// Hands the level's open file to its input, with a block of the level's size (the input's
-// own when none can be had). The input reads the file in whole blocks, so the stream keeps
-// no buffer of its own, which would cost a status query and a copy of every byte.
-void start_input(scan_level& l, int depth) {
+// Hands the level's open file to its input, which reads it in whole blocks into the level's
+// block, so the stream keeps no buffer of its own: that would cost a status query and a
+// copy of every byte.
+void start_input(scan_level& l) {
     l.flg_first = 1;
     l.flg_cdstack = 0;
     l.cdstack[0] = '\0';
     std::setvbuf(l.fp, nullptr, _IONBF, 0);
-    if (depth >= buffered_levels) {
-        text_open(l.in, l.fp);
-        return;
-    }
-    const std::size_t size = depth == 0 ? source_buffer_size : include_buffer_size;
-    if (!l.iobuf) l.iobuf.reset(new (std::nothrow) char[size]);
-    text_open(l.in, l.fp, l.iobuf.get(), l.iobuf ? size : 0);
+    text_open(l.in, l.fp, l.block.get(), l.block_size);
 }
 
-bool out_of_memory() {
-    std::printf("#ERROR#  build_file  out of memory\n");
-    print_diag(1, "out of memory", "build_file");
-    return false;
-}
-
-// Takes the next level of the chain, fresh. Null after the report when no memory is left.
+// Takes the next level of the chain, fresh; a level's input block is taken when the level is
+// first reached. Null after the report when no memory is left.
 scan_level* push_level(scan_run& run, int nest, inctab_row* entry) {
     if (run.depth == static_cast<int>(run.levels.size())) {
         try {
-            run.levels.emplace_back();
+            scan_level& added = run.levels.emplace_back();
+            added.block_size = block_size_at(run.depth);
+            added.block.reset(new char[added.block_size]);
         } catch (const std::bad_alloc&) {
             out_of_memory();
             return nullptr;
@@ -70,40 +67,46 @@ scan_level* push_level(scan_run& run, int nest, inctab_row* entry) {
     l.entry = entry;
     l.nest = nest;
     l.lines = 0;
-    l.recording = false;
     l.rec.clear();
     return &l;
 }
 
 // Ends the innermost level, whose file or record is done: its lines go to the source row,
-// and a file read to its end is kept for the next source that includes it.
-void finish_level(scan_run& run, const chain& c, project& p) {
+// and an include file read to its end is kept for the next source that includes it. False
+// after the report when memory ran out.
+bool finish_level(scan_run& run, const chain& c, project& p) {
     scan_level& l = run.levels[run.depth - 1];
     if (l.nest == 0)
         c.source->line_cnt = l.lines;
     else
         c.source->incline_cnt += l.lines;
-    if (l.recording && l.entry != nullptr)
-        include_cache_store(*run.cache, static_cast<int>(l.entry - p.inctab), c.lang, c.form, l.rec,
-                            l.lines);
+    const bool read = l.replay == nullptr && l.entry != nullptr;
     close_level(l);
     --run.depth;
+    if (read && !include_cache_store(run.cache, static_cast<int>(l.entry - p.inctab), c.lang,
+                                     c.form, l.rec, l.lines))
+        return out_of_memory();
+    return true;
 }
 
 // Opens the next level for an include entry: its record when the run has one, else the file.
 bool enter_include(scan_run& run, inctab_row* entry, const chain& c, project& p) {
     scan_level* inner = push_level(run, 1, entry);
     if (inner == nullptr) return false;
-    if (run.cache != nullptr) {
-        const int row = static_cast<int>(entry - p.inctab);
-        inner->replay = include_cache_find(*run.cache, row, c.lang, c.form);
-        if (inner->replay != nullptr) return true;
-    }
+    inner->replay =
+        include_cache_find(run.cache, static_cast<int>(entry - p.inctab), c.lang, c.form);
+    if (inner->replay != nullptr) return true;
     chain same = c;
     if (!open_level(*inner, 1, same, entry->name, p)) return false;
-    start_input(*inner, run.depth - 1);
-    inner->recording = run.cache != nullptr;
+    start_input(*inner);
     return true;
+}
+
+// Reports a table routine that failed (it has written its own report). Returns false.
+bool error_return(const char* routine) {
+    report(severity::error, nullptr, "build_file", "#ERROR#  build_file :error return from %s\n",
+           routine);
+    return false;
 }
 
 // Counts a reference that a table routine has just added for the source: the first one
@@ -120,16 +123,10 @@ template <typename Row> void count_reference(Row*& first, int& count, Row* added
 // Records a module use for the source; false after a reported table overflow.
 bool record_use(const char* name, srctab_row* source, project& p) {
     modtab_row* module = build_modtab("use", p, name, source);
-    if (!module) {
-        std::printf("#ERROR#  build_file :error return from mprc_modtab\n");
-        return false;
-    }
+    if (!module) return error_return("mprc_modtab");
     const int before = p.rmod;
     rmodtab_row* ref = build_rmodtab(module, p, source);
-    if (!ref) {
-        std::printf("#ERROR#  build_file :error return from mprc_rmodtab\n");
-        return false;
-    }
+    if (!ref) return error_return("mprc_rmodtab");
     if (p.rmod != before) count_reference(source->rmod1, source->rmod_cnt, ref);
     return true;
 }
@@ -139,17 +136,11 @@ bool record_use(const char* name, srctab_row* source, project& p) {
 bool record_include(scan_run& run, int at, const char* name, const chain& c, project& p) {
     const scan_level& l = run.levels[at];
     inctab_row* entry = build_inctab(l.nest, l.entry, p, c.inctype, c.incdir_no, name);
-    if (!entry) {
-        std::printf("#ERROR#  build_file :error return from build_inctab\n");
-        return false;
-    }
+    if (!entry) return error_return("build_inctab");
     if (entry->flg_ref == run.generation) return true;
     const int before = p.rinc;
     refinctab_row* ref = build_refinctab(entry, p, c.source);
-    if (!ref) {
-        std::printf("#ERROR#  build_file :error return from build_refinctab\n");
-        return false;
-    }
+    if (!ref) return error_return("build_refinctab");
     entry->flg_ref = run.generation;
     if (p.rinc != before) count_reference(c.source->rinc1, c.source->rinc_cnt, ref);
     return enter_include(run, entry, c, p);
@@ -160,9 +151,7 @@ bool handle_statement(scan_run& run, int at, int bunclass, const char* name, con
                       project& p) {
     switch (bunclass) {
     case bunclass_module:
-        if (build_modtab("module", p, name, c.source)) return true;
-        std::printf("#ERROR#  build_file :error return from mprc_modtab\n");
-        return false;
+        return build_modtab("module", p, name, c.source) != nullptr || error_return("mprc_modtab");
     case bunclass_use:
         return record_use(name, c.source, p);
     case bunclass_include:
@@ -194,9 +183,9 @@ step next_statement(scan_run& run, const chain& c, int& bunclass, const char*& n
     l.flg_first = 0;
     if (rtn == 0) return step::level_done;
     if (rtn < 0) {
-        std::printf("#ERROR#  build_file  read error  source=[%s], line %d or after\n", l.filename,
-                    l.lines + 1);
-        print_diag(1, "error occurs while source inpur", "bueld_file");
+        report(severity::error, "error occurs while source inpur", "bueld_file",
+               "#ERROR#  build_file  read error  source=[%s], line %d or after\n", l.filename,
+               l.lines + 1);
         return step::failed;
     }
     l.lines += rtn;
@@ -205,16 +194,23 @@ step next_statement(scan_run& run, const chain& c, int& bunclass, const char*& n
     name = name_buf;
     const bool kept = bunclass == bunclass_module || bunclass == bunclass_use ||
                       bunclass == bunclass_include || bunclass == bunclass_program;
-    if (l.recording && kept &&
-        !include_cache_note(l.rec, bunclass, bunclass == bunclass_program ? "" : name_buf))
-        l.recording = false; // no memory for the record: the file is read again
+    if (l.entry != nullptr && kept &&
+        !include_cache_note(l.rec, bunclass, bunclass == bunclass_program ? "" : name_buf)) {
+        out_of_memory();
+        return step::failed;
+    }
     return step::statement;
 }
 
 } // namespace
 
-int build_file_run(int nest, const chain& given, const char* name, inctab_row* parent, project& p,
-                   scan_run& run) {
+bool out_of_memory() {
+    report(severity::error, "out of memory", "build_file", "#ERROR#  build_file  out of memory\n");
+    return false;
+}
+
+int build_file(int nest, const chain& given, const char* name, inctab_row* parent, project& p,
+               scan_run& run) {
     open_levels guard{run};
     run.depth = 0;
     if (nest == 0 || run.generation == 0) next_generation(run, p);
@@ -222,7 +218,7 @@ int build_file_run(int nest, const chain& given, const char* name, inctab_row* p
     if (top == nullptr) return -1;
     chain c = given;
     if (!open_level(*top, nest, c, name, p)) return -1;
-    start_input(*top, 0);
+    start_input(*top);
 
     char name_buf[name_size];
     while (run.depth > 0) {
@@ -232,15 +228,10 @@ int build_file_run(int nest, const chain& given, const char* name, inctab_row* p
         const step s = next_statement(run, c, bunclass, stmt, name_buf);
         if (s == step::failed) return -1;
         if (s == step::level_done) {
-            finish_level(run, c, p);
+            if (!finish_level(run, c, p)) return -1;
             continue;
         }
         if (!handle_statement(run, at, bunclass, stmt, c, p)) return -1;
     }
     return 0;
-}
-
-int build_file(int nest, const chain& c, const char* name, inctab_row* parent, project& p) {
-    scan_run run;
-    return build_file_run(nest, c, name, parent, p, run);
 }

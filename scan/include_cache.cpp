@@ -2,9 +2,11 @@
 #include "include_cache.hpp"
 
 #include "codes.hpp"
+#include "limits.hpp"
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -13,22 +15,13 @@ namespace {
 constexpr std::size_t block_size = std::size_t{1} << 16;
 
 // Three records a row: Fortran in fixed form, Fortran in free form, C (which has no forms).
-constexpr int slots_per_row = 3;
-
-int slot(int row, int lang, int form) {
-    if (lang != lang_fortran) return slots_per_row * row + 2;
-    return slots_per_row * row + (form == form_free ? 1 : 0);
+std::size_t slot(int row, int lang, int form) {
+    const auto first = static_cast<std::size_t>(readings_per_row) * static_cast<std::size_t>(row);
+    if (lang != lang_fortran) return first + 2;
+    return first + (form == form_free ? 1 : 0);
 }
 
 } // namespace
-
-bool include_cache_open(include_cache& c, int capacity) {
-    const std::size_t rows = capacity > 0 ? static_cast<std::size_t>(capacity) : 1;
-    c.heads.reset(
-        static_cast<const char**>(std::calloc(slots_per_row * rows, sizeof(const char*))));
-    c.rows = c.heads ? static_cast<int>(rows) : 0;
-    return c.heads != nullptr;
-}
 
 const char* include_cache_find(const include_cache& c, int row, int lang, int form) {
     if (row < 0 || row >= c.rows) return nullptr;
@@ -54,15 +47,13 @@ bool include_cache_store(include_cache& c, int row, int lang, int form,
     const std::size_t need = rec.size() + 1 + sizeof lines;
     if (need > c.free_left) {
         const std::size_t size = need > block_size ? need : block_size;
-        char* block = new (std::nothrow) char[size];
-        if (block == nullptr) return false;
         try {
-            c.blocks.emplace_back(block);
+            std::unique_ptr<char[]> block(new char[size]);
+            c.blocks.push_back(std::move(block));
         } catch (const std::bad_alloc&) {
-            delete[] block;
             return false;
         }
-        c.free_at = block;
+        c.free_at = c.blocks.back().get();
         c.free_left = size;
     }
     char* at = c.free_at;

@@ -2,9 +2,6 @@
 // include file found, so that later sources replay them instead of reading the file again.
 #pragma once
 
-#include "limits.hpp"
-#include "table_index.hpp"
-
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -16,22 +13,20 @@
 // classes that change the tables (1, 2, 3, 5), each as its class, its name's length and the
 // name with a NUL, closed by a class 0 and the file's count of physical lines.
 struct include_cache {
-    malloc_array<const char*> heads; // 3 per include row; calloc'd, so untouched rows cost nothing
+    const char** heads = nullptr; // 3 per include row, from the scan's storage
     int rows = 0;
     std::vector<std::unique_ptr<char[]>> blocks;
     char* free_at = nullptr;
     std::size_t free_left = 0;
 };
 
-// Takes the heads for capacity include rows. False when they cannot be had (then nothing is
-// cached and every include file is read each time, with the same results).
-bool include_cache_open(include_cache& c, int capacity);
+// The readings a row has: one per language, and two for Fortran (its forms).
+constexpr int readings_per_row = 3;
 
 // The record of include row row read as language lang in form form (unused for C), or null.
 const char* include_cache_find(const include_cache& c, int row, int lang, int form);
 
-// Appends one statement to a record being built. False when memory ran out (the record is
-// then unusable and must not be stored).
+// Appends one statement to a record being built. False when memory ran out.
 bool include_cache_note(std::vector<char>& rec, int bunclass, const char* name);
 
 // Stores a finished record for (row, lang, form) with the file's line count. False when

@@ -2,10 +2,10 @@
 // regular file, the open, each fault with its report.
 #include "scan_run.hpp"
 
-#include "ascii.hpp"
 #include "codes.hpp"
 #include "diag.hpp"
-#include "dirlib.hpp"
+#include "dir_listing.hpp"
+#include "lang.hpp"
 
 #include <climits>
 #include <cstdio>
@@ -24,39 +24,12 @@ void cut_report(char* out, const char* text, const char* path, const char* tail)
     std::snprintf(out, report_size, "%s%.*s%s", text, static_cast<int>(room), path, tail);
 }
 
-// The language from the letter after the first dot.
-int source_language(const char* name) {
-    const char* dot = std::strchr(name, '.');
-    if (!dot) return lang_none;
-    switch (dot[1]) {
-    case 'f':
-    case 'F':
-        return lang_fortran;
-    case 'c':
-    case 'C':
-        return lang_c;
-    default:
-        return lang_none;
-    }
-}
-
-// A Fortran source's form: free when the text after the first dot is f90, f95, f03 or f08
-// (letter case ignored), fixed for every other name.
-int source_form(const char* name) {
-    const char* dot = std::strchr(name, '.');
-    if (!dot) return form_fixed;
-    const std::string_view ext(dot + 1);
-    for (const char* free_ext : {"f90", "f95", "f03", "f08"})
-        if (same_name_ignoring_case(ext, free_ext)) return form_free;
-    return form_fixed;
-}
-
 // Fills the source row of a new source and decides its language and form. False after the
 // report of a full source table or an unknown language.
 bool start_source_row(chain& c, const char* name, project& p) {
-    if (p.src >= mxsrc) {
-        std::printf("#ERROR#  build_file  source table overflow >=%d\n", mxsrc);
-        print_diag(1, "source table overflow", "build_file");
+    if (p.src >= p.cap.mxsrc) {
+        report(severity::error, "source table overflow", "build_file",
+               "#ERROR#  build_file  source table overflow >=%d\n", p.cap.mxsrc);
         return false;
     }
     srctab_row* s = c.source;
@@ -69,8 +42,8 @@ bool start_source_row(chain& c, const char* name, project& p) {
     c.lang = s->lang = source_language(name);
     c.form = source_form(name);
     if (c.lang == lang_none) {
-        std::printf("#ERROR#  invalid source type [%s] \n", name);
-        print_diag(1, "invalid source type", "buuild_file");
+        report(severity::error, "invalid source type", "buuild_file",
+               "#ERROR#  invalid source type [%s] \n", name);
         return false;
     }
     return true;
@@ -80,21 +53,10 @@ bool start_source_row(chain& c, const char* name, project& p) {
 bool join_path(scan_level& l, int nest, const chain& c, const char* name) {
     if (mprc_filename(l.filename, nest == 0 ? c.srcdir : c.incdir, name, '\\') == 0) return true;
     const char* kind = nest == 0 ? "source" : "include";
-    std::printf(" #ERROR#  build_file  %s filename error filename=[%s]\n", kind, l.filename);
-    print_diag(1, nest == 0 ? "source filename error" : "include filename error", "mprc_coun_file");
+    report(severity::error, nest == 0 ? "source filename error" : "include filename error",
+           "mprc_coun_file", " #ERROR#  build_file  %s filename error filename=[%s]\n", kind,
+           l.filename);
     return false;
-}
-
-// Opens path when it is a regular file, with its entry type. The directory library reads a
-// name field without its trailing blanks, but the open takes the path as it is: such a path
-// keeps the status query of the one and the open of the other, as they always were.
-std::FILE* open_regular_file(const char* path, int& itype) {
-    const std::size_t len = std::strlen(path);
-    if (len > 0 && path[len - 1] != ' ') return fopen_regular(path, itype);
-    int ierror = 0;
-    isadir(ierror, static_cast<int>(len), path, itype);
-    if (ierror != 0) itype = -1;
-    return itype == 0 ? fopen_native(path, "r") : nullptr;
 }
 
 } // namespace
@@ -119,20 +81,18 @@ bool open_level(scan_level& l, int nest, chain& c, const char* name, project& p)
     if (!join_path(l, nest, c, name) || !ok) return false;
 
     int itype = 0;
-    l.fp = open_regular_file(l.filename, itype);
+    l.fp = fopen_regular(l.filename, itype);
     if (l.fp != nullptr) return true;
-    char report[report_size];
+    char text[report_size];
     if (itype < 0) {
-        cut_report(report, "not exist source file [", l.filename, "]");
-        std::printf("#ERROR#  build_file  %s\n", report);
-        print_diag(1, report, "build_file");
+        cut_report(text, "not exist source file [", l.filename, "]");
+        report(severity::error, text, "build_file", "#ERROR#  build_file  %s\n", text);
     } else if (itype != 0) {
-        cut_report(report, "invalid filetype ", l.filename, "");
-        std::printf(" #ERROR#  build_file  %s\n", report);
-        print_diag(1, report, "build_file");
+        cut_report(text, "invalid filetype ", l.filename, "");
+        report(severity::error, text, "build_file", " #ERROR#  build_file  %s\n", text);
     } else {
-        std::printf(" #ERROR#  build_file  source file open error [%s]\n", l.filename);
-        print_diag(1, "source file open error", "mprc_coun_file");
+        report(severity::error, "source file open error", "mprc_coun_file",
+               " #ERROR#  build_file  source file open error [%s]\n", l.filename);
     }
     return false;
 }

@@ -1,7 +1,8 @@
 // The state of one scan (internal to scan/): the include levels of the file being processed,
-// the statement buffer, the include marks, and the caches that make a large run linear.
+// the statement buffer, the include marks, and the include cache that makes a large run linear.
 #pragma once
 
+#include "dir_listing.hpp"
 #include "include_cache.hpp"
 #include "limits.hpp"
 #include "scan.hpp"
@@ -10,33 +11,49 @@
 #include <cstdio>
 #include <deque>
 #include <memory>
-#include <string>
 #include <vector>
+
+// What every file of one source's include chain shares: how it is read, where its include
+// files are found, and the source row that everything found is recorded against.
+struct chain {
+    int lang;           // lang_fortran or lang_c; lang_none for a source (decided from its name)
+    int form;           // form_fixed or form_free: the source's, for every file of the chain
+    int inctype;        // -1 or 1, as in the source row
+    const char* incdir; // the include directory: include files are looked up there only
+    int incdir_no;
+    const char* srcdir; // the source's directory
+    int srcdir_no;
+    srctab_row* source; // for a source, the row just taken (p.src already counts it)
+};
 
 // The reading or replaying state of one file of an include chain.
 struct scan_level {
     std::FILE* fp = nullptr;
-    text_input in;                // what the readers take: fp and the block read ahead
+    text_input in;                 // what the readers take: fp and the block read ahead
+    std::unique_ptr<char[]> block; // the input's block, kept from file to file at this depth
+    std::size_t block_size = 0;
     const char* replay = nullptr; // the record being replayed, in place of fp
     inctab_row* entry = nullptr;  // own include entry; null for the source file
     int nest = 0;
     int lines = 0;
     int flg_first = 1;
     int flg_cdstack = 0;
-    bool recording = false;        // the statements go into rec for the cache
-    std::vector<char> rec;         // kept between files, so its storage is reused
-    std::unique_ptr<char[]> iobuf; // the input's block buffer, kept between files as well
+    std::vector<char> rec; // the statements recorded for the cache; its storage is reused
     char cdstack[cdstack_size];
     char filename[path_size];
 };
 
 // One scan: levels stay allocated between sources, so a source costs no allocation once the
-// deepest chain has been seen; a new level never moves the others. With cache null nothing
-// is recorded.
+// deepest chain has been seen; a new level never moves the others.
 struct scan_run {
+    explicit scan_run(scan_storage& s) {
+        cache.heads = s.replays.get();
+        cache.rows = s.rows;
+    }
     std::deque<scan_level> levels;
     int depth = 0;
-    include_cache* cache = nullptr;
+    include_cache cache;
+    dir_listings listings;
     // An include entry whose flg_ref equals generation has been read for the source now being
     // processed; 0 until the run's first source has cleared every mark.
     int generation = 0;
@@ -45,9 +62,14 @@ struct scan_run {
     char bun[bun_size];
 };
 
-// build_file on the given run state: the same processing, the same reports. 0 or -1.
-int build_file_run(int nest, const chain& c, const char* name, inctab_row* parent, project& p,
-                   scan_run& run);
+// Processes one source file (nest 0, parent null; the row, language and form are decided
+// here from name) or one include file (nest 1, its own include entry as parent, read in the
+// chain's language and form), with every include file it reaches, at any depth: each read
+// from disk the first time the run meets it in that language and form, replayed after.
+// Nesting is bounded only by the include table and the files the process may open.
+// Returns 0, or -1 after the report.
+int build_file(int nest, const chain& c, const char* name, inctab_row* parent, project& p,
+               scan_run& run);
 
 // Starts the include marks of a new source: no entry counts as read for it.
 void next_generation(scan_run& run, project& p);
@@ -60,22 +82,5 @@ bool open_level(scan_level& l, int nest, chain& c, const char* name, project& p)
 // Closes the level's file, if it has one open.
 void close_level(scan_level& l);
 
-// The listings of the directories that the latest wildcard arguments named, so that the
-// patterns of one directory given side by side (s\*.f s\*.f90) read it once. Only a few are
-// kept: holding every directory of a large run would cost memory for little gain, and finding
-// one among thousands would cost a search per argument.
-struct listed_directory {
-    std::string dir;
-    bool listed = false; // false: it cannot be listed here, opndir serves its patterns
-    std::vector<std::string> names;
-};
-struct directory_cache {
-    static constexpr std::size_t kept = 4;
-    std::vector<listed_directory> dirs; // the most recently listed last
-};
-
-// The names that the pattern path1 matches, in the order rddir would give them, from its
-// directory's listing (read when it is not among the kept ones). False when the listing cannot
-// serve, or no name matches (then opndir, which writes the report, must serve the pattern). Reports
-// nothing.
-bool cached_matches(directory_cache& cache, const char* path1, std::vector<const char*>& names);
+// Reports that memory ran out while the scan went on. Returns false.
+bool out_of_memory();

@@ -3,13 +3,12 @@
 #include "tables.hpp"
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 
 char* mprc_table_add(char* table, int width, int no) {
     if (no < 0) {
-        std::printf("#ERROR#  mprc_table_add  invalid no=%d\n", no);
-        print_diag(0, "", "mprc_table_add");
+        report(severity::warning, "", "mprc_table_add", "#ERROR#  mprc_table_add  invalid no=%d\n",
+               no);
         return table;
     }
     // Rows can lie beyond what an int product reaches; compute the offset in size_t.
@@ -23,10 +22,11 @@ int mprc_filename(char* filename, const char* in1, const char* in2, char mark) {
     // Written as two comparisons so that huge lengths cannot wrap the sum.
     if (len1 >= path_size || len2 >= path_size - len1 - 1) {
         filename[0] = '\0';
-        std::printf("  #ERROR#  mprc_filename  too logng filename\n"
-                    "           in1=[%s]\n"
-                    "           in2=[%s], mark=[%c]\n",
-                    in1, in2, mark);
+        report(severity::error, nullptr, "mprc_filename",
+               "  #ERROR#  mprc_filename  too logng filename\n"
+               "           in1=[%s]\n"
+               "           in2=[%s], mark=[%c]\n",
+               in1, in2, mark);
         return -1;
     }
     if (len1 == 0) {

@@ -4,19 +4,22 @@
 
 #include "codes.hpp"
 #include "limits.hpp"
+#include "row_index.hpp"
 
 #include <string_view>
 
-// Capacities, set by the driver's table-size options before anything is allocated.
-extern int mxsrc;
-extern int mxinc;
-extern int mxrinc;
-extern int mxmod;
-extern int mxrmod;
-
 struct rmodtab_row;
 struct refinctab_row;
-struct table_index;
+
+// The capacities of the five project tables: the defaults, or what the driver's table-size
+// options set before anything is allocated.
+struct capacities {
+    int mxsrc = default_mxsrc;
+    int mxinc = default_mxinc;
+    int mxrinc = default_mxrinc;
+    int mxmod = default_mxmod;
+    int mxrmod = default_mxrmod;
+};
 
 // The kinds of classified argument (argtab_row::type), which are also the include mode they
 // set: after a bare -I every source is its own include directory, after -Idir that one is.
@@ -83,9 +86,22 @@ struct rmodtab_row {
     srctab_row* source;
 };
 
-// The five project tables with their counts. The driver owns the storage; the scan works
-// on a copy of the counts and hands them back only on success.
+// The lookups beside the include and module tables, so that find-or-add and the reference
+// lookups take constant time however large a run grows. They never change what the tables
+// hold, in which order, or what is reported.
+struct table_index {
+    row_index inc;                          // include rows by name, inctype and incdir_no
+    inctab_row** inc_last_child = nullptr;  // per include row: its last child
+    refinctab_row** inc_last_ref = nullptr; // per include row: its latest reference
+    row_index mod;                          // module rows by name, letter case ignored
+    rmodtab_row** mod_last_ref = nullptr;   // per module row: its latest reference
+};
+
+// The five project tables with their capacities, counts and index. The driver owns the
+// storage; the scan works on a copy of the counts and hands them back only on success. Rows
+// are added only through the operations below, which keep the index.
 struct project {
+    capacities cap;
     srctab_row* srctab = nullptr;
     int src = 0;
     inctab_row* inctab = nullptr;
@@ -96,11 +112,26 @@ struct project {
     int mod = 0;
     rmodtab_row* rmodtab = nullptr;
     int rmod = 0;
-    // Lookup structures beside the tables (tables/table_index.hpp), set by the scan for its
-    // run; null means the operations search row by row. While it is set, references are added
-    // only through build_refinctab and build_rmodtab, for one source after another.
-    table_index* index = nullptr;
+    table_index index;
 };
+
+// The storage behind a project's tables and index.
+struct project_storage {
+    table_storage<srctab_row> srctab;
+    table_storage<inctab_row> inctab;
+    table_storage<refinctab_row> refinctab;
+    table_storage<modtab_row> modtab;
+    table_storage<rmodtab_row> rmodtab;
+    row_index_storage inc_index;
+    table_storage<inctab_row*> inc_last_child;
+    table_storage<refinctab_row*> inc_last_ref;
+    row_index_storage mod_index;
+    table_storage<rmodtab_row*> mod_last_ref;
+};
+
+// Takes the five tables and their index at the capacities p.cap into s and points p at them,
+// every count 0. False after the allocation report of the first that could not be had.
+bool take_project(project& p, project_storage& s);
 
 // Address of row no of a name table of the given row width. A negative no is reported
 // (a warning) and gives row 0.
@@ -115,8 +146,8 @@ int mprc_filename(char* filename, const char* in1, const char* in2, char mark);
 inctab_row* build_inctab(int nest, inctab_row* parent, project& p, int inctype, int incdir_no,
                          std::string_view name);
 
-// Appends entry as the last child of parent when nest is 1. Returns 0.
-int build_inctab_link(int nest, inctab_row* parent, inctab_row* entry);
+// Appends entry, the newest row of p, as the last child of parent when nest is 1. Returns 0.
+int build_inctab_link(int nest, inctab_row* parent, inctab_row* entry, project& p);
 
 // Finds the module entry whose name equals name ignoring ASCII letter case, or adds it.
 // kind "use" adds a use; any other kind is a definition, which fills a missing source or

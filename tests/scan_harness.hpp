@@ -2,6 +2,7 @@
 // name and project tables that the driver would fill for them.
 #pragma once
 
+#include "captured_output.hpp"
 #include "run_binary.hpp"
 #include "scan.hpp"
 
@@ -29,18 +30,6 @@ struct tree {
     }
 };
 
-// Capacities restored after each test.
-struct capacities {
-    int s = mxsrc, i = mxinc, r = mxrinc, m = mxmod, rm = mxrmod;
-    ~capacities() {
-        mxsrc = s;
-        mxinc = i;
-        mxrinc = r;
-        mxmod = m;
-        mxrmod = rm;
-    }
-};
-
 // The argument and name tables as the driver would fill them, the project tables, and what
 // the scan wrote.
 struct scan_setup {
@@ -49,12 +38,15 @@ struct scan_setup {
     int inc_last = -1, src_last = -1, fil_last = -1;
     std::vector<argtab_row> args;
     int mode = -1, current_inc = -1;
-    std::vector<srctab_row> srctab;
-    std::vector<inctab_row> inctab;
-    std::vector<refinctab_row> refinctab;
-    std::vector<modtab_row> modtab;
-    std::vector<rmodtab_row> rmodtab;
+    capacities cap; // the tables' capacities for the next go
     project p;
+    project_storage tables;
+    scan_storage scan;
+    srctab_row* srctab = nullptr;
+    inctab_row* inctab = nullptr;
+    refinctab_row* refinctab = nullptr;
+    modtab_row* modtab = nullptr;
+    rmodtab_row* rmodtab = nullptr;
     std::string out, err;
 
     scan_setup() : incdir(width * 64), srcdir(width * 64), srcfil(width * 64) {}
@@ -82,29 +74,22 @@ struct scan_setup {
         std::snprintf(&srcfil[fil_last * width], width, "%s", file.c_str());
         args.push_back({int(args.size()) + 1, 2, inc, sd, fil_last});
     }
-    // Empty project tables at the current capacities.
-    void fresh_tables() {
-        srctab.assign(mxsrc, srctab_row{});
-        inctab.assign(mxinc, inctab_row{});
-        refinctab.assign(mxrinc, refinctab_row{});
-        modtab.assign(mxmod, modtab_row{});
-        rmodtab.assign(mxrmod, rmodtab_row{});
-        p = project{};
-        p.srctab = srctab.data();
-        p.inctab = inctab.data();
-        p.refinctab = refinctab.data();
-        p.modtab = modtab.data();
-        p.rmodtab = rmodtab.data();
-    }
-    // Runs build on the arguments; both streams are kept in out and err.
+    // Runs build on the arguments, on fresh tables taken at cap as the driver takes them; both
+    // streams are kept in out and err.
     int go() {
-        fresh_tables();
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
+        p = project{};
+        p.cap = cap;
+        if (!take_project(p, tables) || !take_scan(scan, cap.mxinc)) return -2;
+        srctab = p.srctab;
+        inctab = p.inctab;
+        refinctab = p.refinctab;
+        modtab = p.modtab;
+        rmodtab = p.rmodtab;
+        captured_output streams;
         int rc = build(int(args.size()), args.data(), width, incdir.data(), width, srcdir.data(),
-                       width, srcfil.data(), p);
-        out = testing::internal::GetCapturedStdout();
-        err = testing::internal::GetCapturedStderr();
+                       width, srcfil.data(), p, scan);
+        out = streams.take_out();
+        err = streams.take_err();
         return rc;
     }
     std::vector<std::string> includes_of(int row) const {

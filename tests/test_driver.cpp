@@ -1,4 +1,5 @@
 // The argument routines, the table-size options and the classification of the command line.
+#include "captured_output.hpp"
 #include "diag.hpp"
 #include "driver.hpp"
 #include "tables.hpp"
@@ -11,11 +12,6 @@
 #include <vector>
 
 namespace {
-
-using testing::internal::CaptureStderr;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStderr;
-using testing::internal::GetCapturedStdout;
 
 TEST(ArgSrc, SplitsDirectoryAndFile) {
     struct Case {
@@ -36,11 +32,10 @@ TEST(ArgSrc, SplitsDirectoryAndFile) {
         char dir[64], file[64];
         std::memset(dir, 'x', sizeof dir);
         std::memset(file, 'x', sizeof file);
-        CaptureStdout();
-        CaptureStderr();
+        captured_output streams;
         EXPECT_EQ(mprc_argsrc(c.argument, dir, file), c.result) << c.argument;
-        std::string out = GetCapturedStdout();
-        std::string err = GetCapturedStderr();
+        std::string out = streams.take_out();
+        std::string err = streams.take_err();
         EXPECT_STREQ(dir, c.dir) << c.argument;
         EXPECT_STREQ(file, c.file) << c.argument;
         EXPECT_EQ(out, "");
@@ -70,9 +65,9 @@ TEST(ArgInc, TakesTheDirectoryOutOfTheOption) {
     for (const Case& c : cases) {
         char row[64];
         std::memset(row, 'x', sizeof row);
-        CaptureStdout();
+        captured_output streams;
         EXPECT_EQ(mprc_arginc(c.argument, row), 0) << c.argument;
-        EXPECT_EQ(GetCapturedStdout(), "");
+        EXPECT_EQ(streams.take_out(), "");
         EXPECT_STREQ(row, c.row) << c.argument;
     }
 }
@@ -80,12 +75,11 @@ TEST(ArgInc, TakesTheDirectoryOutOfTheOption) {
 TEST(ArgInc, RefusesAnOptionWithoutDirectory) {
     for (const char* argument : {"-I", "-", ""}) {
         char row[8] = "xxxxxxx";
-        CaptureStdout();
-        CaptureStderr();
+        captured_output streams;
         EXPECT_EQ(mprc_arginc(argument, row), -1);
-        EXPECT_EQ(GetCapturedStdout(), "#ERROR#  argument [" + std::string(argument) +
-                                           "] error : not include directory\n");
-        EXPECT_EQ(GetCapturedStderr(), "#ERROR#  argumenterr \n");
+        EXPECT_EQ(streams.take_out(), "#ERROR#  argument [" + std::string(argument) +
+                                          "] error : not include directory\n");
+        EXPECT_EQ(streams.take_err(), "#ERROR#  argumenterr \n");
         EXPECT_STREQ(row, "");
     }
 }
@@ -127,11 +121,10 @@ TEST(Options, SetCapacitiesUntilTheFirstOtherArgument) {
     };
     for (const Case& c : cases) {
         Line line(c.args);
-        CaptureStdout();
-        CaptureStderr();
-        int first = mprc_options(line.argc(), line.argv.data());
-        std::string out = GetCapturedStdout();
-        GetCapturedStderr();
+        captured_output streams;
+        capacities cap{1, 2, 3, 4, 5}; // all replaced, by the defaults or the options
+        int first = mprc_options(line.argc(), line.argv.data(), cap);
+        std::string out = streams.take_out();
         EXPECT_EQ(first, c.first) << line.words[1];
         if (c.first < 0) {
             int position = 1;
@@ -142,12 +135,10 @@ TEST(Options, SetCapacitiesUntilTheFirstOtherArgument) {
             continue;
         }
         EXPECT_EQ(out, "");
-        int caps[5] = {mxsrc, mxinc, mxrinc, mxmod, mxrmod};
+        int caps[5] = {cap.mxsrc, cap.mxinc, cap.mxrinc, cap.mxmod, cap.mxrmod};
         for (int k = 0; k < 5; ++k)
             EXPECT_EQ(caps[k], c.caps[k]) << line.words[1] << " #" << k;
     }
-    mprc_options(1, nullptr); // back to the defaults
-    EXPECT_EQ(mxsrc, default_mxsrc);
 }
 
 // Classification into tables of the size the run uses.
@@ -175,11 +166,10 @@ struct Classified {
         t.incdir = incdir.data();
         t.srcdir = srcdir.data();
         t.srcfil = srcfil.data();
-        CaptureStdout();
-        CaptureStderr();
+        captured_output streams;
         status = mprc_classify(1, line.argc(), line.argv.data(), t);
-        out = GetCapturedStdout();
-        err = GetCapturedStderr();
+        out = streams.take_out();
+        err = streams.take_err();
     }
     std::string rows(char* table, int last) const {
         std::string all;
@@ -277,9 +267,9 @@ TEST(Classify, SharesEqualDirectoriesAndKeepsFileParts) {
 
 // The usage text as print_usage writes it.
 std::string usage_text() {
-    CaptureStderr();
+    captured_output streams;
     print_usage();
-    return GetCapturedStderr();
+    return streams.take_err();
 }
 
 TEST(Classify, EndsAtTheFirstUnusableArgument) {

@@ -88,12 +88,11 @@ TEST(Scan, IncludeChainBeyondTheOpenFileLimitEndsInTheOpenError) {
 
 // A chain of n include files, with tables as large, is read to its end.
 void expect_chain_read(int n) {
-    capacities keep;
-    mxinc = n;
-    mxrinc = n;
     tree t;
     write_chain(t, n);
     scan_setup r;
+    r.cap.mxinc = n;
+    r.cap.mxrinc = n;
     r.source(t.dir(), "a.f");
     ASSERT_EQ(r.go(), 0) << r.out.substr(0, 300);
     EXPECT_EQ(r.p.inc, n);

@@ -119,7 +119,6 @@ TEST(Scan, TooLongWildcardPattern) {
 }
 
 TEST(Scan, SourceTableHoldsOneRowLessThanItsCapacity) {
-    capacities keep;
     tree t;
     for (int i = 0; i < 1000; ++i)
         t.write(std::string("s") + std::to_string(1000 + i) + ".f", "");

@@ -2,11 +2,6 @@
 // rule, the object list and the link rule, and the driver on standard output.
 #include "writer_fixtures.hpp"
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,24 +19,24 @@ TEST(OutputLine, WritesUpTo131CharactersAndCutsLongerOnes) {
     } cases[] = {{0, 1, 0}, {1, 1, 1}, {131, 1, 131}, {132, -1, 131}, {400, -1, 131}};
     for (const auto& c : cases) {
         std::string text(c.len, 'x');
-        written w = run([&](std::FILE* fp) { return output_line(fp, text.c_str()); });
+        written w = run([&] { return output_line(text.c_str()); });
         SCOPED_TRACE(c.len);
         EXPECT_EQ(w.result, c.result);
-        EXPECT_EQ(w.text, std::string(c.written, 'x') + "\n");
+        const std::string line = std::string(c.written, 'x') + "\n";
         if (c.result == 1) {
-            EXPECT_EQ(w.out, "");
+            EXPECT_EQ(w.out, line);
             EXPECT_EQ(w.err, "");
-        } else {
-            EXPECT_EQ(w.out, "#ERROR#  output_line  too long buf=[" + text + "]\n");
+        } else { // the report stands before the line it cut
+            EXPECT_EQ(w.out, "#ERROR#  output_line  too long buf=[" + text + "]\n" + line);
             EXPECT_EQ(w.err, "#WARN#   \n");
         }
     }
 }
 
 TEST(OutputLine, NewlineIsOneEmptyLine) {
-    written w = run([](std::FILE* fp) { return output_newline(fp); });
+    written w = run([] { return output_newline(); });
     EXPECT_EQ(w.result, 1);
-    EXPECT_EQ(w.text, "\n");
+    EXPECT_EQ(w.out, "\n");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -60,13 +55,12 @@ TEST(OutputHeader, BothFlavoursWithoutDirectories) {
         const char* text;
     } cases[] = {{1, cl_text}, {2, gcc_text}, {0, gcc_text}};
     for (const auto& c : cases) {
-        written w = run([&](std::FILE* fp) {
-            return output_header(c.flavour, fp, -1, 0, nullptr, -1, 0, nullptr, &row, 1);
-        });
+        written w =
+            run([&] { return output_header(c.flavour, -1, 0, nullptr, -1, 0, nullptr, &row, 1); });
         SCOPED_TRACE(c.flavour);
         EXPECT_EQ(w.result, 15);
-        EXPECT_EQ(w.text, c.text);
-        EXPECT_EQ(w.out + w.err, "");
+        EXPECT_EQ(w.out, c.text);
+        EXPECT_EQ(w.err, "");
     }
 }
 
@@ -88,12 +82,11 @@ TEST(OutputHeader, ExecutableIsNamedAfterTheFirstMainProgram) {
         srctab_row rows[3];
         for (int i = 0; i < 3; ++i)
             rows[i] = make_src(c.names[i], 1, 0, 0, 1, c.flags[i]);
-        written w = run([&](std::FILE* fp) {
-            return output_header(1, fp, -1, 0, nullptr, -1, 0, nullptr, rows, c.rows);
-        });
+        written w =
+            run([&] { return output_header(1, -1, 0, nullptr, -1, 0, nullptr, rows, c.rows); });
         SCOPED_TRACE(c.exe);
         EXPECT_EQ(w.result, 15);
-        EXPECT_NE(w.text.find(std::string("\n\n") + c.exe + "OBJDIR=.\n"), std::string::npos);
+        EXPECT_NE(w.out.find(std::string("\n\n") + c.exe + "OBJDIR=.\n"), std::string::npos);
     }
 }
 
@@ -103,35 +96,31 @@ TEST(OutputHeader, OneMacroPerDirectoryRow) {
     static_assert(sizeof incdir == 24);
     const char srcdir[] = "src\0\0\0\0\0";
     srctab_row row = make_src("a.f90");
-    written w = run(
-        [&](std::FILE* fp) { return output_header(1, fp, 2, 8, incdir, 0, 8, srcdir, &row, 1); });
+    written w = run([&] { return output_header(1, 2, 8, incdir, 0, 8, srcdir, &row, 1); });
     EXPECT_EQ(w.result, 17);
-    EXPECT_NE(w.text.find("OBJDIR=.\nINCDIR=inc\nINCDIR1=../a b\nINCDIR2=c:\\x\nSRCDIR=src\n\n"),
+    EXPECT_NE(w.out.find("OBJDIR=.\nINCDIR=inc\nINCDIR1=../a b\nINCDIR2=c:\\x\nSRCDIR=src\n\n"),
               std::string::npos);
 }
 
 TEST(OutputHeader, LongLineIsReportedAndTheRestStillWritten) {
     std::string dir(200, 'd');
     srctab_row row = make_src("a.f90");
-    written w = run([&](std::FILE* fp) {
-        return output_header(1, fp, -1, 0, nullptr, 0, 201, dir.c_str(), &row, 1);
-    });
+    written w = run([&] { return output_header(1, -1, 0, nullptr, 0, 201, dir.c_str(), &row, 1); });
     EXPECT_EQ(w.result, -1);
-    EXPECT_NE(w.text.find("SRCDIR=" + dir.substr(0, 124) + "\n\nALL : \"$(EXE)\"\n"),
+    EXPECT_NE(w.out.find("INCDIR=.\n#ERROR#  output_line  too long buf=[SRCDIR=" + dir +
+                         "]\nSRCDIR=" + dir.substr(0, 124) + "\n\nALL : \"$(EXE)\"\n"),
               std::string::npos);
-    EXPECT_EQ(w.out, "#ERROR#  output_line  too long buf=[SRCDIR=" + dir + "]\n");
     EXPECT_EQ(w.err, "#WARN#   \n");
 }
 
 TEST(OutputHeader, LongestStorableNameGivesAReportedExeLine) {
     std::string name(src_name_size - 1, 'n');
     srctab_row row = make_src(name, 1, 0, 0, 1, 1);
-    written w = run([&](std::FILE* fp) {
-        return output_header(1, fp, -1, 0, nullptr, -1, 0, nullptr, &row, 1);
-    });
+    written w = run([&] { return output_header(1, -1, 0, nullptr, -1, 0, nullptr, &row, 1); });
     EXPECT_EQ(w.result, -1);
-    EXPECT_EQ(w.out, "#ERROR#  output_line  too long buf=[EXE=" + name + ".exe]\n");
-    EXPECT_NE(w.text.find("\nEXE=" + name.substr(0, 127) + "\nOBJDIR=.\n"), std::string::npos);
+    EXPECT_NE(w.out.find("\n#ERROR#  output_line  too long buf=[EXE=" + name +
+                         ".exe]\nEXE=" + name.substr(0, 127) + "\nOBJDIR=.\n"),
+              std::string::npos);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -162,8 +151,7 @@ TEST(OutputEditObj, ObjectNameKeepsAllButTheLastExtension) {
     };
     for (const auto& c : cases) {
         char result[edit_limit] = "junk";
-        written w =
-            run([&](std::FILE*) { return output_edit_obj(result, c.limit, c.name.c_str()); });
+        written w = run([&] { return output_edit_obj(result, c.limit, c.name.c_str()); });
         SCOPED_TRACE(c.name);
         EXPECT_EQ(w.result, c.result);
         EXPECT_EQ(std::string(result), c.edited);
@@ -195,20 +183,20 @@ TEST(OutputObjs, CleanRuleObjectListAndLinkRuleInBothFlavours) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.flavour);
-        written objs = run([&](std::FILE* fp) { return output_objs(c.flavour, fp, rows, 2); });
+        written objs = run([&] { return output_objs(c.flavour, rows, 2); });
         EXPECT_EQ(objs.result, 9);
-        EXPECT_EQ(objs.text, c.objs);
-        written link = run([&](std::FILE* fp) { return output_link(c.flavour, fp); });
+        EXPECT_EQ(objs.out, c.objs);
+        written link = run([&] { return output_link(c.flavour); });
         EXPECT_EQ(link.result, 3);
-        EXPECT_EQ(link.text, c.link);
+        EXPECT_EQ(link.out, c.link);
     }
 }
 
 TEST(OutputObjs, SingleSourceListLineIsNotContinued) {
     srctab_row row = make_src("solo");
-    written w = run([&](std::FILE* fp) { return output_objs(1, fp, &row, 1); });
+    written w = run([&] { return output_objs(1, &row, 1); });
     EXPECT_EQ(w.result, 7);
-    EXPECT_EQ(w.text,
+    EXPECT_EQ(w.out,
               "\nCLEAN :\n\t-@$(ERASEOBJ) \"$(OBJDIR)\\solo.obj\"\n\t-@$(ERASEOBJ) \"$(EXE)\"\n\n"
               "OBJS= \\\n\t\"$(OBJDIR)\\solo.obj\"\n");
 }
@@ -216,82 +204,54 @@ TEST(OutputObjs, SingleSourceListLineIsNotContinued) {
 TEST(OutputObjs, EraseLineHoldsEditedNamesUpTo114Characters) {
     // An object file name of 102 characters edits to 114; one more character fails.
     srctab_row fits[] = {make_src("a.f90"), make_src(std::string(98, 'x') + ".f90")};
-    written ok = run([&](std::FILE* fp) { return output_objs(1, fp, fits, 2); });
+    written ok = run([&] { return output_objs(1, fits, 2); });
     EXPECT_EQ(ok.result, 9);
-    EXPECT_EQ(ok.out + ok.err, "");
+    EXPECT_EQ(ok.err, "");
 
     srctab_row too_long[] = {make_src("a.f90"), make_src(std::string(99, 'x') + ".f90"),
                              make_src("c.f90")};
-    written w = run([&](std::FILE* fp) { return output_objs(1, fp, too_long, 3); });
+    written w = run([&] { return output_objs(1, too_long, 3); });
     EXPECT_EQ(w.result, -1);
-    // What stays written: the rule's start, the erase lines before the fault, its empty line.
-    EXPECT_EQ(w.text, "\nCLEAN :\n\t-@$(ERASEOBJ) \"$(OBJDIR)\\a.obj\"\n\n");
-    EXPECT_EQ(w.out, "#ERROR#  output_objs  buf size over flow name=[\"$(OBJDIR)\\" +
-                         std::string(99, 'x') + ".obj\"]\n");
+    // What stays written: the rule's start, the erase lines before the fault, the report, and
+    // the rule's empty line.
+    EXPECT_EQ(w.out, "\nCLEAN :\n\t-@$(ERASEOBJ) \"$(OBJDIR)\\a.obj\"\n"
+                     "#ERROR#  output_objs  buf size over flow name=[\"$(OBJDIR)\\" +
+                         std::string(99, 'x') + ".obj\"]\n\n");
     EXPECT_EQ(w.err, "#ERROR#  buf size over flow\n");
 }
 
 TEST(OutputObjs, TooLongSourceNameEndsTheCleanRule) {
     srctab_row rows[] = {make_src(std::string(129, 'x') + ".f")};
-    written w = run([&](std::FILE* fp) { return output_objs(1, fp, rows, 1); });
+    written w = run([&] { return output_objs(1, rows, 1); });
     EXPECT_EQ(w.result, -1);
-    EXPECT_EQ(w.text, "\nCLEAN :\n\n");
+    EXPECT_EQ(w.out, "\nCLEAN :\n#ERROR#  too long source file name =[" + std::string(129, 'x') +
+                         ".f]\n\n");
     EXPECT_EQ(w.err, "#ERROR#  too long source file name\n");
 }
 
-#ifndef _WIN32
-// (POSIX only: a forked child. On Windows the end-to-end tests write the whole makefile
-// through the real program.)
 // ---------------------------------------------------------------------------------------
-// The writer's driver, on standard output redirected in a child process
+// The writer's driver, on the out stream
 
-struct child_run {
-    int result;
-    std::string text;
-};
-
-// Runs write_makefile on the worked example with standard output sent to path; the child's
-// exit status carries the result.
-child_run write_in_child(const char* path, const char* read_back) {
-    std::fflush(stdout);
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (std::freopen(path, "w", stdout) == nullptr) _exit(200);
-        worked_example p;
-        int result = write_makefile(0, 4, incdir_table, 0, 4, srcdir_table, p.src, 2);
-        _exit(result < 0 ? 255 : result);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    child_run r{-2, ""};
-    if (WIFEXITED(status)) r.result = WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
-    if (read_back != nullptr) {
-        if (std::FILE* fp = std::fopen(read_back, "r")) {
-            char buf[4096];
-            std::size_t n;
-            while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0)
-                r.text.append(buf, n);
-            std::fclose(fp);
-        }
-    }
-    return r;
+TEST(WriteMakefile, WritesTheWholeMakefile) {
+    worked_example p;
+    writer_room room;
+    written w = run(
+        [&] { return write_makefile(0, 4, incdir_table, 0, 4, srcdir_table, p.src, 2, room.w); });
+    EXPECT_EQ(w.result, 34);
+    EXPECT_EQ(w.out, worked_makefile);
 }
 
-TEST(WriteMakefile, WritesTheWholeMakefileToStandardOutput) {
-    char path[] = "/tmp/zk_writer_XXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    child_run r = write_in_child(path, path);
-    std::remove(path);
-    EXPECT_EQ(r.result, 34);
-    EXPECT_EQ(r.text, worked_makefile);
-}
-
-TEST(WriteMakefile, WriteErrorOnStandardOutputIsAFailure) {
-    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-    child_run r = write_in_child("/dev/full", nullptr);
-    EXPECT_EQ(r.result, -1);
+#ifndef _WIN32
+TEST(WriteMakefile, WriteErrorOnTheStreamIsAFailure) {
+    std::FILE* full = std::fopen("/dev/full", "w");
+    if (full == nullptr) GTEST_SKIP() << "no /dev/full";
+    worked_example p;
+    writer_room room;
+    set_streams(full, stderr);
+    int result = write_makefile(0, 4, incdir_table, 0, 4, srcdir_table, p.src, 2, room.w);
+    set_streams(nullptr, nullptr);
+    std::fclose(full);
+    EXPECT_EQ(result, -1);
 }
 #endif
 

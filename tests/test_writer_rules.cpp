@@ -27,7 +27,7 @@ TEST(OutputEditSrc, MacroFollowsTheDirectoryRow) {
     for (const auto& c : cases) {
         srctab_row row = make_src(c.name, 1, c.dir_no);
         char result[edit_limit];
-        written w = run([&](std::FILE*) { return output_edit_src(result, c.limit, &row); });
+        written w = run([&] { return output_edit_src(result, c.limit, &row); });
         SCOPED_TRACE(c.name);
         EXPECT_EQ(std::string(result), c.edited);
         EXPECT_EQ(w.result, c.edited.empty() ? -1 : 0);
@@ -52,7 +52,7 @@ TEST(OutputEditInc, MacroFollowsTheEntrysDirectory) {
     for (const auto& c : cases) {
         inctab_row entry = make_inc(c.name, c.dir_no);
         char result[edit_limit];
-        written w = run([&](std::FILE*) { return output_edit_inc(result, 129, &entry); });
+        written w = run([&] { return output_edit_inc(result, 129, &entry); });
         SCOPED_TRACE(c.name);
         EXPECT_EQ(std::string(result), c.edited);
         EXPECT_EQ(w.result, c.edited.empty() ? -1 : 0);
@@ -68,20 +68,18 @@ TEST(OutputEditInc, MacroFollowsTheEntrysDirectory) {
 
 TEST(OutputSrcs, WorkedExampleByteForByte) {
     worked_example p;
-    stream s;
-    CaptureStdout();
-    CaptureStderr();
-    int header = output_header(1, s.fp, 0, 4, incdir_table, 0, 4, srcdir_table, p.src, 2);
-    int objs = output_objs(1, s.fp, p.src, 2);
-    int link = output_link(1, s.fp);
-    int srcs = output_srcs(1, s.fp, p.src, 2);
-    EXPECT_EQ(GetCapturedStdout(), "");
-    EXPECT_EQ(GetCapturedStderr(), "");
+    writer_room room;
+    captured_output streams;
+    int header = output_header(1, 0, 4, incdir_table, 0, 4, srcdir_table, p.src, 2);
+    int objs = output_objs(1, p.src, 2);
+    int link = output_link(1);
+    int srcs = output_srcs(1, p.src, 2, room.w);
+    EXPECT_EQ(streams.take_err(), "");
     EXPECT_EQ(header, 15);
     EXPECT_EQ(objs, 9);
     EXPECT_EQ(link, 3);
     EXPECT_EQ(srcs, 7);
-    std::string text = s.text();
+    std::string text = streams.take_out();
     EXPECT_EQ(text, worked_makefile);
     EXPECT_EQ(line_count(text), 34);
 }
@@ -114,11 +112,12 @@ TEST(OutputSrcs, CompileLineInEachFormat) {
          "\n\"$(OBJDIR)\\c.obj\" : \"$(SRCDIR)\\c.c\"\n"
          "\t$(CC) -c -o \"$(OBJDIR)\\c.obj\"  $(CFLAGS) \"$(SRCDIR)\\c.c\"\n\n"},
     };
+    writer_room room;
     for (const auto& c : cases) {
-        written w = run([&](std::FILE* fp) { return output_srcs(c.flavour, fp, &c.row, 1); });
+        written w = run([&] { return output_srcs(c.flavour, &c.row, 1, room.w); });
         SCOPED_TRACE(c.text);
         EXPECT_EQ(w.result, 4);
-        EXPECT_EQ(w.text, c.text);
+        EXPECT_EQ(w.out, c.text);
     }
 }
 
@@ -134,41 +133,44 @@ TEST(OutputSrcs, CompileLineOf131IsWrittenAnd132Fails) {
     ASSERT_EQ(fortran_compile_line(stem, "f").size(), 131u);
     ASSERT_EQ(fortran_compile_line(stem, "f9").size(), 132u);
 
+    writer_room room;
     srctab_row fits = make_src(stem + ".f");
-    written ok = run([&](std::FILE* fp) { return output_srcs(1, fp, &fits, 1); });
+    written ok = run([&] { return output_srcs(1, &fits, 1, room.w); });
     EXPECT_EQ(ok.result, 4);
-    EXPECT_NE(ok.text.find(fortran_compile_line(stem, "f") + "\n\n"), std::string::npos);
-    EXPECT_EQ(ok.out + ok.err, "");
+    EXPECT_NE(ok.out.find(fortran_compile_line(stem, "f") + "\n\n"), std::string::npos);
+    EXPECT_EQ(ok.err, "");
 
     srctab_row too_long[] = {make_src("a.f"), make_src(stem + ".f9"), make_src("z.f")};
-    written w = run([&](std::FILE* fp) { return output_srcs(1, fp, too_long, 3); });
+    written w = run([&] { return output_srcs(1, too_long, 3, room.w); });
     EXPECT_EQ(w.result, -1);
-    // The dependency line of the failing source stays written; nothing comes after it.
+    // The dependency line of the failing source stays written, then the report; nothing
+    // comes after it.
     std::string dep = "\"$(OBJDIR)\\" + stem + ".obj\" : \"$(SRCDIR)\\" + stem + ".f9\"\n";
     std::string first =
         "\n\"$(OBJDIR)\\a.obj\" : \"$(SRCDIR)\\a.f\"\n" + fortran_compile_line("a", "f") + "\n";
-    EXPECT_EQ(w.text, first + "\n" + dep);
-    EXPECT_EQ(w.out,
-              "#ERROR#  output_srcs  buf size over flow src=[\"$(SRCDIR)\\" + stem + ".f9\"]\n");
+    EXPECT_EQ(w.out, first + "\n" + dep +
+                         "#ERROR#  output_srcs  buf size over flow src=[\"$(SRCDIR)\\" + stem +
+                         ".f9\"]\n");
     EXPECT_EQ(w.err, "#ERROR#  buf size over flow\n");
 }
 
 TEST(OutputSrcs, TargetAndSourceTooLongTogether) {
     // Edited object 16 + stem, edited source 13 + stem + extension: 7 more must stay under 132.
     srctab_row row = make_src(std::string(48, 'q') + ".f90");
-    written w = run([&](std::FILE* fp) { return output_srcs(1, fp, &row, 1); });
+    writer_room room;
+    written w = run([&] { return output_srcs(1, &row, 1, room.w); });
     EXPECT_EQ(w.result, -1);
-    EXPECT_EQ(w.text, "\n");
     std::string obj = "\"$(OBJDIR)\\" + std::string(48, 'q') + ".obj\"";
     std::string src = "\"$(SRCDIR)\\" + std::string(48, 'q') + ".f90\"";
     EXPECT_EQ(w.out,
-              "#ERROR#  output_srcs  buf size over flow obj=[" + obj + "], src=[" + src + "]\n");
+              "\n#ERROR#  output_srcs  buf size over flow obj=[" + obj + "], src=[" + src + "]\n");
     EXPECT_EQ(w.err, "#ERROR#  buf size over flow\n");
 }
 
 TEST(OutputSrcs, BothEditedNamesReportBeforeTheRuleEnds) {
     srctab_row row = make_src(std::string(130, 'z'));
-    written w = run([&](std::FILE* fp) { return output_srcs(1, fp, &row, 1); });
+    writer_room room;
+    written w = run([&] { return output_srcs(1, &row, 1, room.w); });
     EXPECT_EQ(w.result, -1);
     EXPECT_EQ(w.err, "#ERROR#  too long source file name\n#ERROR#  too long source file name\n");
 }
@@ -185,6 +187,7 @@ TEST(OutputSrcs, PrerequisitesContinueOnTabbedLines) {
         {{116, 116}, 2, "cc"},
         {{10, 10}, 2, "ss"},
     };
+    writer_room room;
     for (const auto& c : cases) {
         project_tables p;
         srctab_row& row = p.add_src(make_src("a.f90"));
@@ -192,13 +195,13 @@ TEST(OutputSrcs, PrerequisitesContinueOnTabbedLines) {
             p.inc[i] = make_inc(std::string(c.name_lens[i], static_cast<char>('h' + i)));
             p.add_include(row, &p.inc[i]);
         }
-        written w = run([&](std::FILE* fp) { return output_srcs(1, fp, p.src, 1); });
+        written w = run([&] { return output_srcs(1, p.src, 1, room.w); });
         SCOPED_TRACE(c.placement);
         int continued = 0;
         for (int i = 0; i < c.names; ++i)
             continued += c.placement[i] == 'c';
         ASSERT_EQ(w.result, continued + 4);
-        EXPECT_EQ(w.out + w.err, "");
+        EXPECT_EQ(w.err, "");
 
         std::string expected = "\n\"$(OBJDIR)\\a.obj\" : \"$(SRCDIR)\\a.f90\"";
         for (int i = 0; i < c.names; ++i) {
@@ -210,11 +213,10 @@ TEST(OutputSrcs, PrerequisitesContinueOnTabbedLines) {
         expected += '\n';
         expected += fortran_compile_line("a", "f90");
         expected += "\n\n";
-        EXPECT_EQ(w.text, expected);
+        EXPECT_EQ(w.out, expected);
         // A continued line may reach the makefile's bound, never pass it.
         std::size_t start = 0;
-        for (std::size_t end; (end = w.text.find('\n', start)) != std::string::npos;
-             start = end + 1)
+        for (std::size_t end; (end = w.out.find('\n', start)) != std::string::npos; start = end + 1)
             EXPECT_LE(end - start, 131u);
     }
 }
@@ -224,19 +226,21 @@ TEST(OutputSrcs, TooLongIncludeNameEndsTheWriter) {
     srctab_row& row = p.add_src(make_src("a.f90"));
     p.inc[0] = make_inc(std::string(117, 'i'));
     p.add_include(row, &p.inc[0]);
-    written w = run([&](std::FILE* fp) { return output_srcs(1, fp, p.src, 1); });
+    writer_room room;
+    written w = run([&] { return output_srcs(1, p.src, 1, room.w); });
     EXPECT_EQ(w.result, -1);
-    EXPECT_EQ(w.text, "\n");
+    EXPECT_EQ(w.out, "\n#ERROR#  too long include file name =[" + std::string(117, 'i') + "]\n");
     EXPECT_EQ(w.err, "#ERROR#  too long source include name\n");
 }
 
 // The dependency line written for the last source of p.
 std::string dependency_of_last(project_tables& p) {
-    written w = run([&](std::FILE* fp) { return output_srcs(1, fp, p.src, p.src_cnt); });
+    writer_room room;
+    written w = run([&] { return output_srcs(1, p.src, p.src_cnt, room.w); });
     EXPECT_GT(w.result, 0);
-    std::size_t tab = w.text.rfind("\n\t$(FC)");
-    std::size_t start = w.text.rfind("\n\n", tab) + 2;
-    return w.text.substr(start, tab - start);
+    std::size_t tab = w.out.rfind("\n\t$(FC)");
+    std::size_t start = w.out.rfind("\n\n", tab) + 2;
+    return w.out.substr(start, tab - start);
 }
 
 TEST(OutputSrcs, ModuleObjectsAreListedOncePerDefiningSource) {
@@ -289,12 +293,13 @@ TEST(OutputSrcs, CompilerModuleIsSkippedAndOwnModuleListsOwnObject) {
 }
 
 TEST(OutputSrcs, LongModuleListsListEachDefiningSourceOnceInFirstOrder) {
-    // Lists short and long (the writer keeps a set for long ones), with defining sources of
-    // one name in two directories, repeated modules and compiler-provided modules.
+    // Lists short and long, with defining sources of one name in two directories, repeated
+    // modules and compiler-provided modules; one storage for all, as in a run.
     struct {
         int uses;
         int sources;
-    } cases[] = {{16, 5}, {17, 5}, {40, 40}, {300, 23}};
+    } cases[] = {{16, 5}, {17, 5}, {40, 40}, {300, 23}, {17, 5}};
+    writer_room room(300);
     for (const auto& c : cases) {
         std::vector<srctab_row> src;
         src.reserve(c.sources + 1);
@@ -320,12 +325,12 @@ TEST(OutputSrcs, LongModuleListsListEachDefiningSourceOnceInFirstOrder) {
         }
         src.back().rmod1 = rmod.data();
         src.back().rmod_cnt = c.uses;
-        written w = run([&](std::FILE* fp) { return output_srcs(1, fp, &src.back(), 1); });
+        written w = run([&] { return output_srcs(1, &src.back(), 1, room.w); });
         ASSERT_GT(w.result, 0) << c.uses;
         std::string listed;
-        for (std::size_t at = 0; (at = w.text.find("$(OBJDIR)\\d", at)) != std::string::npos;) {
-            std::size_t end = w.text.find('"', at);
-            listed += w.text.substr(at + 10, end - at - 10) + " ";
+        for (std::size_t at = 0; (at = w.out.find("$(OBJDIR)\\d", at)) != std::string::npos;) {
+            std::size_t end = w.out.find('"', at);
+            listed += w.out.substr(at + 10, end - at - 10) + " ";
             at = end;
         }
         std::string expected;

@@ -1,6 +1,7 @@
 // Hand-built project tables and capture helpers shared by the writer's tests.
 #pragma once
 
+#include "captured_output.hpp"
 #include "writer.hpp"
 
 #include <gtest/gtest.h>
@@ -8,46 +9,26 @@
 #include <cstdio>
 #include <string>
 
-using testing::internal::CaptureStderr;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStderr;
-using testing::internal::GetCapturedStdout;
-
-// A temporary stream that the routines write to; text() reads back all of it.
-struct stream {
-    std::FILE* fp = std::tmpfile();
-    ~stream() { std::fclose(fp); }
-    std::string text() {
-        std::fflush(fp);
-        std::rewind(fp);
-        std::string out;
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0)
-            out.append(buf, n);
-        return out;
-    }
-};
-
-// Output of one writing routine: its result and the three streams it touched.
+// What one writing routine did: its result, the out stream (the makefile text with the
+// detail lines where they were met) and the err stream (summaries).
 struct written {
     int result;
-    std::string text; // the makefile stream
-    std::string out;  // standard output: detail lines
-    std::string err;  // standard error: summaries
+    std::string out;
+    std::string err;
 };
 
 template <typename F> inline written run(F write) {
-    stream s;
-    CaptureStdout();
-    CaptureStderr();
-    int result = write(s.fp);
-    std::fflush(stdout);
-    written w{result, s.text(), "", ""};
-    w.out = GetCapturedStdout();
-    w.err = GetCapturedStderr();
-    return w;
+    captured_output streams;
+    int result = write();
+    std::string out = streams.take_out();
+    return written{result, out, streams.take_err()};
 }
+
+// The writer's storage for a project of at most rmods module references.
+struct writer_room {
+    writer_storage w;
+    explicit writer_room(int rmods = 64) { take_writer(w, rmods); }
+};
 
 inline srctab_row make_src(const std::string& name, int lang = 1, int srcdir_no = 0,
                            int incdir_no = 0, int inctype = 1, int flg_prog = 0) {

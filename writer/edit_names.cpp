@@ -2,8 +2,8 @@
 // one backslash, in double quotes.
 #include "edit_names.hpp"
 #include "diag.hpp"
-#include "out_block.hpp"
 #include "writer.hpp"
+#include "writer_parts.hpp"
 
 #include <cstring>
 
@@ -80,28 +80,28 @@ int output_edit_obj(char* result, int limit, const char* name) {
     std::size_t name_len = std::strlen(name);
     if (name_len > static_cast<std::size_t>(src_name_edit_max)) {
         if (limit > 0) result[0] = '\0';
-        std::printf("#ERROR#  too long source file name =[%s]\n", name);
-        print_diag(1, "too long source file name", "output_edit_obj");
+        report(severity::error, "too long source file name", "output_edit_obj",
+               "#ERROR#  too long source file name =[%s]\n", name);
         return -1;
     }
     if (edit_obj(result, limit, name, static_cast<int>(name_len)) >= 0) return 0;
     char obj[obj_name_size];
     form_obj_name(obj, name, static_cast<int>(name_len));
-    std::printf("#ERROR#  too long object file name =[%s]\n", obj);
-    print_diag(1, "too long object file name", "output_edit_obj");
+    report(severity::error, "too long object file name", "output_edit_obj",
+           "#ERROR#  too long object file name =[%s]\n", obj);
     return -1;
 }
 
 int output_edit_src(char* result, int limit, const srctab_row* row) {
     if (edit_src(result, limit, *row, static_cast<int>(std::strlen(row->name))) >= 0) return 0;
-    std::printf("#ERROR#  too long source file name =[%s]\n", row->name);
-    print_diag(1, "too long source file name", "output_edit_src");
+    report(severity::error, "too long source file name", "output_edit_src",
+           "#ERROR#  too long source file name =[%s]\n", row->name);
     return -1;
 }
 
 int output_edit_inc(char* result, int limit, const inctab_row* entry) {
     if (edit_inc(result, limit, *entry) >= 0) return 0;
-    std::printf("#ERROR#  too long include file name =[%s]\n", entry->name);
-    print_diag(1, "too long source include name", "output_edit_inc");
+    report(severity::error, "too long source include name", "output_edit_inc",
+           "#ERROR#  too long include file name =[%s]\n", entry->name);
     return -1;
 }

@@ -1,40 +1,11 @@
-// The primitives through which every makefile line passes, and the block they fill.
+// The primitives through which every makefile line passes.
 #include "diag.hpp"
-#include "out_block.hpp"
 #include "writer.hpp"
+#include "writer_parts.hpp"
 
 #include <cstring>
 
-out_block::~out_block() {
-    block_flush(*this);
-}
-
-void block_flush(out_block& out) {
-    if (out.len == 0) return;
-    // A short write leaves the stream's error indicator set; write_makefile reads it.
-    std::fwrite(out.data, 1, out.len, out.fp);
-    out.len = 0;
-}
-
-int block_line(out_block& out, const char* text, int len) {
-    if (len > makefile_line_max) {
-        block_flush(out);
-        return output_line_parts(out.fp, "", text);
-    }
-    if (out.len + static_cast<std::size_t>(len) + 1 > out_block::capacity) block_flush(out);
-    std::memcpy(out.data + out.len, text, static_cast<std::size_t>(len));
-    out.len += static_cast<std::size_t>(len);
-    out.data[out.len++] = '\n';
-    return 1;
-}
-
-int block_newline(out_block& out) {
-    if (out.len + 1 > out_block::capacity) block_flush(out);
-    out.data[out.len++] = '\n';
-    return 1;
-}
-
-int output_line_parts(std::FILE* fp, const char* prefix, const char* text) {
+int output_line_parts(const char* prefix, const char* text) {
     std::size_t head = std::strlen(prefix);
     std::size_t tail = std::strlen(text);
     constexpr auto line_max = static_cast<std::size_t>(makefile_line_max);
@@ -42,8 +13,8 @@ int output_line_parts(std::FILE* fp, const char* prefix, const char* text) {
     if (head + tail > line_max) {
         // The detail line goes ahead of the cut line, so a reader of the makefile sees
         // what was meant before what was written.
-        std::printf("#ERROR#  output_line  too long buf=[%s%s]\n", prefix, text);
-        print_diag(0, "", "output_line");
+        report(severity::warning, "", "output_line", "#ERROR#  output_line  too long buf=[%s%s]\n",
+               prefix, text);
         if (head > line_max) head = line_max;
         if (tail > line_max - head) tail = line_max - head;
         result = -1;
@@ -52,16 +23,23 @@ int output_line_parts(std::FILE* fp, const char* prefix, const char* text) {
     std::memcpy(line, prefix, head);
     std::memcpy(line + head, text, tail);
     line[head + tail] = '\n';
-    std::fwrite(line, 1, head + tail + 1, fp);
+    out_text(line, head + tail + 1);
     return result;
 }
 
-int output_line(std::FILE* fp, const char* text) {
-    return output_line_parts(fp, "", text);
+int output_text_line(const char* text, int len) {
+    if (len > makefile_line_max) return output_line_parts("", text);
+    out_text(text, static_cast<std::size_t>(len));
+    out_text("\n", 1);
+    return 1;
 }
 
-int output_newline(std::FILE* fp) {
-    std::fputc('\n', fp);
+int output_line(const char* text) {
+    return output_line_parts("", text);
+}
+
+int output_newline() {
+    out_text("\n", 1);
     return 1;
 }
 

@@ -2,8 +2,8 @@
 #include "codes.hpp"
 #include "diag.hpp"
 #include "edit_names.hpp"
-#include "out_block.hpp"
 #include "writer.hpp"
+#include "writer_parts.hpp"
 
 #include <cstring>
 
@@ -17,86 +17,83 @@ constexpr int erase_spare = 2;
 constexpr int list_spare = 2 + continued_len;
 
 // The edited object name of a source into edited, or -1 once the failure is reported.
-int edit_row_obj(out_block& out, char* edited, const srctab_row& row) {
+int edit_row_obj(char* edited, const srctab_row& row) {
     int len = edit_obj(edited, edit_limit, row.name, static_cast<int>(std::strlen(row.name)));
     if (len >= 0) return len;
-    block_flush(out);
     output_edit_obj(edited, edit_limit, row.name); // reports
     return -1;
 }
 
 // Reports an object name that does not fit its line, with the given summary.
-int report_long_obj(out_block& out, const char* edited, const char* summary) {
-    block_flush(out);
-    std::printf("#ERROR#  output_objs  buf size over flow name=[%s]\n", edited);
-    print_diag(1, summary, "output_objs");
+int report_long_obj(const char* edited, const char* summary) {
+    report(severity::error, summary, "output_objs",
+           "#ERROR#  output_objs  buf size over flow name=[%s]\n", edited);
     return -1;
 }
 
 // Writes one erase line per source into the CLEAN rule. Returns the line count or -1.
-int output_erase_lines(out_block& out, const srctab_row* srctab, int src) {
+int output_erase_lines(const srctab_row* srctab, int src) {
     char line[erase_prefix_len + edit_limit]; // the name is checked against the line after
     std::memcpy(line, erase_prefix, erase_prefix_len);
     char* edited = line + erase_prefix_len;
     for (int i = 0; i < src; ++i) {
-        int len = edit_row_obj(out, edited, srctab[i]);
+        int len = edit_row_obj(edited, srctab[i]);
         if (len < 0) return -1;
         if (erase_prefix_len + len + erase_spare > makefile_line_max)
-            return report_long_obj(out, edited, "buf size over flow");
-        block_line(out, line, erase_prefix_len + len);
+            return report_long_obj(edited, "buf size over flow");
+        output_text_line(line, erase_prefix_len + len);
     }
     return src;
 }
 
 // Writes the OBJS list, one object a line, every line but the last continued.
-int output_obj_list(out_block& out, const srctab_row* srctab, int src) {
+int output_obj_list(const srctab_row* srctab, int src) {
     char line[1 + edit_limit + continued_len + 1];
     line[0] = '\t';
     char* edited = line + 1;
-    block_line(out, "OBJS= \\", sizeof "OBJS= \\" - 1);
+    output_text_line("OBJS= \\", sizeof "OBJS= \\" - 1);
     for (int i = 0; i < src; ++i) {
-        int len = edit_row_obj(out, edited, srctab[i]);
+        int len = edit_row_obj(edited, srctab[i]);
         if (len < 0) return -1;
-        if (1 + len + list_spare > makefile_line_max) return report_long_obj(out, edited, "");
+        if (1 + len + list_spare > makefile_line_max) return report_long_obj(edited, "");
         int line_len = 1 + len;
         if (i + 1 < src) {
             std::memcpy(line + line_len, continued, continued_len);
             line_len += continued_len;
         }
         line[line_len] = '\0';
-        block_line(out, line, line_len);
+        output_text_line(line, line_len);
     }
     return src + 1;
 }
 
 } // namespace
 
-int output_objs(int flavour, std::FILE* fp, const srctab_row* srctab, int src) {
-    out_block out(fp);
-    int count = block_newline(out);
-    count += block_line(out, "CLEAN :", sizeof "CLEAN :" - 1);
+int output_objs(int flavour, const srctab_row* srctab, int src) {
+    int count = output_newline();
+    count += output_text_line("CLEAN :", sizeof "CLEAN :" - 1);
 
-    int erased = output_erase_lines(out, srctab, src);
+    int erased = output_erase_lines(srctab, src);
     if (erased >= 0) {
         count += erased;
         const char* exe_line =
             flavour == flavour_cl ? "\t-@$(ERASEOBJ) \"$(EXE)\"" : "\t-@$(ERASEOBJ) $(EXE)";
-        count += block_line(out, exe_line, static_cast<int>(std::strlen(exe_line)));
+        count += output_text_line(exe_line, static_cast<int>(std::strlen(exe_line)));
     }
     // The CLEAN rule is closed by its empty line even when it stopped half way.
-    count += block_newline(out);
+    count += output_newline();
     if (erased < 0) return -1;
 
-    int listed = output_obj_list(out, srctab, src);
+    int listed = output_obj_list(srctab, src);
     if (listed < 0) return -1;
     return count + listed;
 }
 
-int output_link(int flavour, std::FILE* fp) {
+int output_link(int flavour) {
     const bool cl = flavour == flavour_cl;
-    int count = output_newline(fp);
-    count += output_line(fp, cl ? "\"$(EXE)\" : $(OBJS)" : "$(EXE) : $(OBJS)");
-    count += output_line(fp, cl ? "\t$(LD) -o \"$(EXE)\" $(LDFLAGS) $(OBJS)"
-                                : "\t$(LD) -o $(EXE) $(LDFLAGS) $(OBJS)");
+    int count = output_newline();
+    count += output_line(cl ? "\"$(EXE)\" : $(OBJS)" : "$(EXE) : $(OBJS)");
+    count += output_line(cl ? "\t$(LD) -o \"$(EXE)\" $(LDFLAGS) $(OBJS)"
+                            : "\t$(LD) -o $(EXE) $(LDFLAGS) $(OBJS)");
     return count;
 }

@@ -2,9 +2,9 @@
 #include "codes.hpp"
 #include "diag.hpp"
 #include "edit_names.hpp"
-#include "out_block.hpp"
 #include "seen_names.hpp"
 #include "writer.hpp"
+#include "writer_parts.hpp"
 
 #include <cstring>
 
@@ -37,11 +37,11 @@ struct dep_line {
 // Appends one prerequisite of len chars (zero-terminated); one that would carry the line
 // past its bound (a continuation " \" included) closes the line and opens the next with a
 // tab. Returns the lines written, 0 or 1.
-int add_prereq(out_block& out, dep_line& dep, const char* piece, int len) {
+int add_prereq(dep_line& dep, const char* piece, int len) {
     int lines = 0;
     if (dep.len + len + prereq_room > edit_prereq_limit) {
         put(dep.text + dep.len, continued, continued_len + 1);
-        lines = block_line(out, dep.text, dep.len + continued_len);
+        lines = output_text_line(dep.text, dep.len + continued_len);
         dep.text[0] = '\t';
         dep.len = 1;
     } else {
@@ -54,58 +54,58 @@ int add_prereq(out_block& out, dep_line& dep, const char* piece, int len) {
 
 // Adds the source's include files to its dependency rule. Returns the lines written, or -1
 // once a name that does not fit is reported.
-int add_includes(out_block& out, dep_line& dep, const srctab_row& row) {
+int add_includes(dep_line& dep, const srctab_row& row) {
     char edited[edit_limit];
     int count = 0;
     for (int k = 0; k < row.rinc_cnt; ++k) {
         const inctab_row* entry = row.rinc1[k].include;
         int len = edit_inc(edited, edit_prereq_limit, *entry);
         if (len < 0) {
-            block_flush(out);
             output_edit_inc(edited, edit_prereq_limit, entry); // reports
             return -1;
         }
-        count += add_prereq(out, dep, edited, len);
+        count += add_prereq(dep, edited, len);
     }
     return count;
 }
 
 // Adds the objects of the sources that define the modules the source uses, each defining
 // source once. Returns the lines written, or -1 once a name that does not fit is reported.
-int add_module_objects(out_block& out, dep_line& dep, const srctab_row& row, seen_names& seen) {
+int add_module_objects(dep_line& dep, const srctab_row& row, row_index& seen) {
     char edited[edit_limit];
     int count = 0;
-    seen_start(seen, row.rmod_cnt);
-    for (int k = 0; k < row.rmod_cnt; ++k) {
+    int k = 0;
+    for (; k < row.rmod_cnt && count >= 0; ++k) {
         // A compiler-provided module has no defining source and needs no prerequisite.
         const srctab_row* def = row.rmod1[k].module->source;
         if (def == nullptr || seen_before(seen, row.rmod1, k, *def)) continue;
         int len = edit_obj(edited, edit_prereq_limit, def->name,
                            static_cast<int>(std::strlen(def->name)));
         if (len < 0) {
-            block_flush(out);
             output_edit_obj(edited, edit_prereq_limit, def->name); // reports
-            return -1;
+            count = -1;
+        } else {
+            count += add_prereq(dep, edited, len);
         }
-        count += add_prereq(out, dep, edited, len);
     }
+    seen_clear(seen, row.rmod1, k); // empty again for the next rule, whatever happened
     return count;
 }
 
 // Writes the dependency rule of one source: target, source, includes, module objects.
 // Returns the lines written, or -1.
-int output_dependency(out_block& out, const srctab_row& row, const char* obj, int obj_len,
-                      const char* src, int src_len, seen_names& seen) {
+int output_dependency(const srctab_row& row, const char* obj, int obj_len, const char* src,
+                      int src_len, row_index& seen) {
     dep_line dep;
     char* at = put(dep.text, obj, obj_len);
     at = put(at, " : ", sizeof " : " - 1);
     at = put(at, src, src_len + 1);
     dep.len = obj_len + static_cast<int>(sizeof " : " - 1) + src_len;
-    int includes = add_includes(out, dep, row);
+    int includes = add_includes(dep, row);
     if (includes < 0) return -1;
-    int modules = add_module_objects(out, dep, row, seen);
+    int modules = add_module_objects(dep, row, seen);
     if (modules < 0) return -1;
-    return includes + modules + block_line(out, dep.text, dep.len);
+    return includes + modules + output_text_line(dep.text, dep.len);
 }
 
 // Forms the include option of the compile line into option. Returns its length; 0 when
@@ -119,7 +119,7 @@ int form_inc_option(char* option, bool cl, const srctab_row& row) {
 }
 
 // Writes the compile command of one source. Returns 1, or -1 when it would be too long.
-int output_compile(int flavour, out_block& out, const srctab_row& row, const char* obj, int obj_len,
+int output_compile(int flavour, const srctab_row& row, const char* obj, int obj_len,
                    const char* src, int src_len) {
     const bool cl = flavour == flavour_cl;
     const bool fortran = row.lang == lang_fortran;
@@ -133,9 +133,8 @@ int output_compile(int flavour, out_block& out, const srctab_row& row, const cha
     int len = compile_marks + compiler_len + obj_option_len + obj_len + inc_len + flags_len +
               src_len + (with_module ? module_option_len + 1 : 0);
     if (len > makefile_line_max) {
-        block_flush(out);
-        std::printf("#ERROR#  output_srcs  buf size over flow src=[%s]\n", src);
-        print_diag(1, "buf size over flow", "output_srcs");
+        report(severity::error, "buf size over flow", "output_srcs",
+               "#ERROR#  output_srcs  buf size over flow src=[%s]\n", src);
         return -1;
     }
 
@@ -153,18 +152,16 @@ int output_compile(int flavour, out_block& out, const srctab_row& row, const cha
     *at++ = ' ';
     at = put(at, fortran ? "$(FFLAGS) " : "$(CFLAGS) ", flags_len + 1);
     put(at, src, src_len + 1);
-    return block_line(out, line, len);
+    return output_text_line(line, len);
 }
 
 // Forms the edited object and source names of a row into obj and src; both are formed and
 // both reported before a failure of either ends the rule. Returns 0, or -1.
-int edit_row_names(out_block& out, const srctab_row& row, char* obj, int& obj_len, char* src,
-                   int& src_len) {
+int edit_row_names(const srctab_row& row, char* obj, int& obj_len, char* src, int& src_len) {
     int name_len = static_cast<int>(std::strlen(row.name));
     obj_len = edit_obj(obj, edit_limit, row.name, name_len);
     src_len = edit_src(src, edit_limit, row, name_len);
     if (obj_len >= 0 && src_len >= 0) return 0;
-    block_flush(out);
     output_edit_obj(obj, edit_limit, row.name);
     output_edit_src(src, edit_limit, &row);
     return -1;
@@ -172,36 +169,33 @@ int edit_row_names(out_block& out, const srctab_row& row, char* obj, int& obj_le
 
 // Writes the dependency rule and compile command of one source. Returns the lines written,
 // or -1.
-int output_rule(int flavour, out_block& out, const srctab_row& row, seen_names& seen) {
+int output_rule(int flavour, const srctab_row& row, row_index& seen) {
     char obj[edit_limit];
     char src[edit_limit];
     int obj_len = 0;
     int src_len = 0;
-    if (edit_row_names(out, row, obj, obj_len, src, src_len) < 0) return -1;
+    if (edit_row_names(row, obj, obj_len, src, src_len) < 0) return -1;
     if (obj_len + src_len + dep_head_extra > makefile_line_max) {
-        block_flush(out);
-        std::printf("#ERROR#  output_srcs  buf size over flow obj=[%s], src=[%s]\n", obj, src);
-        print_diag(1, "buf size over flow", "output_srcs");
+        report(severity::error, "buf size over flow", "output_srcs",
+               "#ERROR#  output_srcs  buf size over flow obj=[%s], src=[%s]\n", obj, src);
         return -1;
     }
-    int lines = output_dependency(out, row, obj, obj_len, src, src_len, seen);
+    int lines = output_dependency(row, obj, obj_len, src, src_len, seen);
     if (lines < 0) return -1;
-    if (output_compile(flavour, out, row, obj, obj_len, src, src_len) < 0) return -1;
+    if (output_compile(flavour, row, obj, obj_len, src, src_len) < 0) return -1;
     return lines + 1;
 }
 
 } // namespace
 
-int output_srcs(int flavour, std::FILE* fp, const srctab_row* srctab, int src) {
-    out_block out(fp);
-    seen_names seen;
+int output_srcs(int flavour, const srctab_row* srctab, int src, writer_storage& w) {
     int count = 0;
     for (int i = 0; i < src; ++i) {
-        count += block_newline(out);
-        int lines = output_rule(flavour, out, srctab[i], seen);
+        count += output_newline();
+        int lines = output_rule(flavour, srctab[i], w.seen);
         if (lines < 0) return -1;
         count += lines;
     }
-    count += block_newline(out);
+    count += output_newline();
     return count;
 }

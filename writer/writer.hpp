@@ -1,23 +1,32 @@
 // The makefile writer. Every routine takes the output flavour (flavour_cl: cl.exe/df.exe,
-// any other value: gcc/g77) and the stream, returns the number of makefile lines it wrote
-// or -1, and writes its detail lines to standard output, its summaries through print_diag.
+// any other value: gcc/g77), writes the makefile to the out stream, returns the number of
+// makefile lines it wrote or -1, and reports through diag.hpp: its detail lines land in the
+// makefile text where they were met.
 #pragma once
 
 #include "tables.hpp"
 
-#include <cstdio>
+// What the writer needs beyond the tables, taken once with them: the set of defining sources
+// already listed in one dependency rule, for as many module references as a run may hold.
+struct writer_storage {
+    row_index seen;
+    row_index_storage seen_rows;
+};
+
+// Takes the writer's storage for mxrmod module references. False after the allocation report.
+bool take_writer(writer_storage& w, int mxrmod);
 
 // Writes text and a newline; a text over makefile_line_max chars is reported, cut and
 // written, and gives -1. Otherwise 1.
-int output_line(std::FILE* fp, const char* text);
+int output_line(const char* text);
 
 // Writes an empty line. Returns 1.
-int output_newline(std::FILE* fp);
+int output_newline();
 
 // Writes the macro section: toolchain, EXE, OBJDIR, one INCDIR and SRCDIR line per used
 // directory row, ALL. Returns its line count, or -1 when a line was too long (the rest is
 // still written).
-int output_header(int flavour, std::FILE* fp, int incdir_last, int incdir_width, const char* incdir,
+int output_header(int flavour, int incdir_last, int incdir_width, const char* incdir,
                   int srcdir_last, int srcdir_width, const char* srcdir, const srctab_row* srctab,
                   int src);
 
@@ -27,10 +36,10 @@ int output_edit_obj(char* result, int limit, const char* name);
 
 // Writes the CLEAN rule and the OBJS list. Returns the line count, or -1 after the report
 // of an object name that does not fit (the CLEAN rule is still closed by its empty line).
-int output_objs(int flavour, std::FILE* fp, const srctab_row* srctab, int src);
+int output_objs(int flavour, const srctab_row* srctab, int src);
 
 // Writes the link rule, fixed lines only. Returns 3.
-int output_link(int flavour, std::FILE* fp);
+int output_link(int flavour);
 
 // "$(SRCDIRn)\name" of the row in quotes, shorter than limit: 0; else -1 (reported) and
 // an empty result.
@@ -42,10 +51,12 @@ int output_edit_inc(char* result, int limit, const inctab_row* entry);
 
 // Writes every source's dependency rule and compile command, in table order, and a closing
 // empty line. Returns the line count, or -1 at the first reported fault (nothing after it
-// is written).
-int output_srcs(int flavour, std::FILE* fp, const srctab_row* srctab, int src);
+// is written). w holds room for the module references of any one source.
+int output_srcs(int flavour, const srctab_row* srctab, int src, writer_storage& w);
 
-// Writes the whole makefile (flavour_cl) to standard output. Returns its line count, or -1
-// when a step failed or the stream reports a write error; what was written stays written.
+// Writes the whole makefile (flavour_cl) to the out stream and flushes it. Returns its line
+// count, or -1 when a step failed or the stream reports a write error; what was written
+// stays written.
 int write_makefile(int incdir_last, int incdir_width, const char* incdir, int srcdir_last,
-                   int srcdir_width, const char* srcdir, const srctab_row* srctab, int src);
+                   int srcdir_width, const char* srcdir, const srctab_row* srctab, int src,
+                   writer_storage& w);
