@@ -14,27 +14,25 @@ constexpr int c_line_max = 255;    // characters of a C line read at once
 constexpr int fort_window = 132; // characters of a Fortran statement that are examined
 constexpr int c_window = 256;    // characters of a C statement that are examined
 constexpr int include_name_max = 131;
-constexpr int unit_name_max = 31;               // module, used module and program names
+constexpr int unit_name_max = 31;   // module, used module and program names, unless -mxname says
+constexpr int unit_name_limit = 63; // the most -mxname allows: the longest name Fortran allows
 constexpr int name_size = include_name_max + 1; // analyser name buffer: the name and the NUL
 
 // Tables.
 constexpr int path_size = 512; // joined directory and file name, NUL included
 // Every name field keeps this many characters beyond the longest name and its NUL.
 constexpr int name_field_spare = 4;
-constexpr int src_name_size = path_size + name_field_spare;         // 516: a scanned file name
-constexpr int inc_name_size = name_size + name_field_spare;         // 136
-constexpr int mod_name_size = unit_name_max + 1 + name_field_spare; // 36
+constexpr int src_name_size = path_size + name_field_spare;           // 516: a scanned file name
+constexpr int inc_name_size = name_size + name_field_spare;           // 136
+constexpr int mod_name_size = unit_name_limit + 1 + name_field_spare; // 68
 constexpr int default_mxsrc = 1000;
 constexpr int default_mxinc = 500;
 constexpr int default_mxrinc = 500;
 constexpr int default_mxmod = 100;
 constexpr int default_mxrmod = 500;
 
-// Makefile.
+// Makefile: the longest line, unless -mxline says; every bound of the writer follows from it.
 constexpr int makefile_line_max = 131;
-constexpr int edit_limit = 132;        // bound of an edited object or source name
-constexpr int edit_prereq_limit = 129; // bound of an edited include name or module prerequisite
-constexpr int src_name_edit_max = 128; // longest source name that gets an object name
 
-static_assert(src_name_size == 516 && inc_name_size == 136 && mod_name_size == 36,
+static_assert(src_name_size == 516 && inc_name_size == 136 && mod_name_size == 68,
               "the table rows keep their layout");

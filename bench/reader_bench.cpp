@@ -70,7 +70,7 @@ void read_file(const source& s, char* block, char* bun, char* name, tally& t) {
             break;
         }
         ++t.statements;
-        const int bunclass = mprc_anabun(s.lang, bun, name);
+        const int bunclass = mprc_anabun(s.lang, bun, name, unit_name_max);
         if (bunclass == bunclass_include) ++t.includes;
         if (bunclass == bunclass_fault) ++t.failures;
     }

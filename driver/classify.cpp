@@ -11,6 +11,7 @@ namespace {
 struct size_option {
     const char* prefix;
     int capacities::*capacity;
+    int most; // the largest value allowed
 };
 
 // Reads a decimal int the way "%d" does (white space skipped, optional sign, the rest
@@ -82,9 +83,13 @@ int invalid_argument(int position, const char* argument) {
 int mprc_options(int argc, char** argv, capacities& cap) {
     cap = capacities{};
     static constexpr size_option options[] = {
-        {"-mxsrc", &capacities::mxsrc},   {"-mxinc", &capacities::mxinc},
-        {"-mxrinc", &capacities::mxrinc}, {"-mxmod", &capacities::mxmod},
-        {"-mxrmod", &capacities::mxrmod},
+        {"-mxsrc", &capacities::mxsrc, INT_MAX},
+        {"-mxinc", &capacities::mxinc, INT_MAX},
+        {"-mxrinc", &capacities::mxrinc, INT_MAX},
+        {"-mxmod", &capacities::mxmod, INT_MAX},
+        {"-mxrmod", &capacities::mxrmod, INT_MAX},
+        {"-mxline", &capacities::mxline, INT_MAX},
+        {"-mxname", &capacities::mxname, unit_name_limit},
     };
     int i = 1;
     for (; i < argc; ++i) {
@@ -97,7 +102,8 @@ int mprc_options(int argc, char** argv, capacities& cap) {
         }
         if (match == nullptr) break;
         int value = 0;
-        if (!read_int(argv[i] + std::strlen(match->prefix), value) || value <= 0) {
+        if (!read_int(argv[i] + std::strlen(match->prefix), value) || value <= 0 ||
+            value > match->most) {
             report(severity::error, "invalid argument", "mprc",
                    "#ERROR#  invalid option argument-%d=[%s]\n", i, argv[i]);
             print_usage();
@@ -110,6 +116,7 @@ int mprc_options(int argc, char** argv, capacities& cap) {
 
 int mprc_classify(int first, int argc, char** argv, arg_tables& t) {
     t.argcnt = 0;
+    t.ext_cnt = 0;
     t.incdir_last = t.srcdir_last = t.srcfil_last = -1;
     int mode = inctype_own_dir; // or inctype_incdir while an -I directory is in force
     int current_inc = -1;       // incdir row of the -I directory in force
@@ -129,6 +136,8 @@ int mprc_classify(int first, int argc, char** argv, arg_tables& t) {
             if (current_inc < 0) current_inc = ++t.incdir_last;
             row = {t.argcnt + 1, argtype_include, current_inc, -1, -1};
             ++t.argcnt;
+        } else if (std::strncmp(arg, "-X", 2) == 0 && arg[2] != '\0') {
+            t.extnam[t.ext_cnt++] = arg + 2;
         } else if (arg[0] != '-') {
             if (classify_source(arg, mode, current_inc, t) < 0) {
                 print_usage();

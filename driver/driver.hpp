@@ -17,6 +17,8 @@ struct arg_tables {
     int srcdir_last = -1;
     char* srcfil = nullptr;
     int srcfil_last = -1;
+    const char** extnam = nullptr; // the names of the -X options, in command-line order
+    int ext_cnt = 0;
 };
 
 // Length of the longest of argv[0] to argv[argc - 1]. Reports nothing.
@@ -31,14 +33,16 @@ int mprc_argsrc(const char* argument, char* srcdir_row, char* srcfil_row);
 // argument has fewer than three characters; otherwise 0.
 int mprc_arginc(const char* argument, char* incdir_row);
 
-// Sets the five capacities to their defaults, then reads the leading table-size options into
-// them. Returns the position of the first argument to classify, or -1 after reporting an
-// invalid value (usage text included). Never allocates.
+// Sets the capacities to their defaults, then reads the leading options into them: the five
+// table sizes, the longest makefile line and the longest module name (at most
+// unit_name_limit). Returns the position of the first argument to classify, or -1 after
+// reporting an invalid value (usage text included). Never allocates.
 int mprc_options(int argc, char** argv, capacities& cap);
 
-// Classifies argv[first] to argv[argc - 1] into t, whose four tables have at least
-// argc + 3 rows. 0 when at least one source was classified; 1 when the usage text was
-// asked for; -1 after a report. The usage text has been printed whenever the result is not 0.
+// Classifies argv[first] to argv[argc - 1] into t, whose five tables have at least
+// argc + 3 rows; a -Xname option adds name to t.extnam, wherever it stands. 0 when at least one
+// source was classified; 1 when the usage text was asked for; -1 after a report. The usage text has
+// been printed whenever the result is not 0.
 int mprc_classify(int first, int argc, char** argv, arg_tables& t);
 
 // The whole run: options, allocation, classification, scan, module check, makefile,

@@ -15,6 +15,7 @@ namespace {
 struct run_storage {
     table_storage<argtab_row> argtab;
     table_storage<char> incdir, srcdir, srcfil;
+    table_storage<const char*> extnam;
     project_storage tables;
     scan_storage scan;
     writer_storage writer;
@@ -25,15 +26,18 @@ struct run_storage {
 bool take_all(run_storage& s, std::size_t rows, std::size_t width, project& p) {
     return take_table(s.argtab, rows, 1, "argtab") && take_table(s.incdir, rows, width, "incdir") &&
            take_table(s.srcdir, rows, width, "srcdir") &&
-           take_table(s.srcfil, rows, width, "srcfil") && take_project(p, s.tables) &&
-           take_scan(s.scan, p.cap.mxinc) && take_writer(s.writer, p.cap.mxrmod);
+           take_table(s.srcfil, rows, width, "srcfil") && take_table(s.extnam, rows, 1, "extnam") &&
+           take_project(p, s.tables) && take_scan(s.scan, p.cap.mxinc) &&
+           take_writer(s.writer, p.cap.mxline, p.cap.mxrmod);
 }
 
-// Every used module needs a defining source, except those the compiler brings along.
+// Every used module needs a defining source, except those the compiler brings along and those
+// the user named as provided outside the project.
 int check_modules(const project& p) {
     for (int i = 0; i < p.mod; ++i) {
         const modtab_row& m = p.modtab[i];
-        if (m.source != nullptr || is_compiler_module(m.name)) continue;
+        if (m.source != nullptr || is_compiler_module(m.name) || is_external_module(p.ext, m.name))
+            continue;
         report(severity::error, "module source is not found", "mprc",
                "#ERROR#  module source is not found  module=[%s]\n", m.name);
         return -1;
@@ -71,8 +75,10 @@ int mprc(int width_base, int argc, char** argv) {
     t.incdir = s.incdir.get();
     t.srcdir = s.srcdir.get();
     t.srcfil = s.srcfil.get();
+    t.extnam = s.extnam.get();
     int status = mprc_classify(first, argc, argv, t);
     if (status != 0) return status;
+    p.ext = {t.extnam, t.ext_cnt};
 
     if (build(t.argcnt, t.argtab, t.width, t.incdir, t.width, t.srcdir, t.width, t.srcfil, p,
               s.scan) != 0)

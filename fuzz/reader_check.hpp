@@ -54,7 +54,7 @@ inline std::vector<std::string> read_and_check(int lang, int form, const std::ui
             fuzz_require(bun[0] != ' ' && bun[0] != '\t' && bun[0] != '#',
                          "free-form statement begins with a blank, tab or '#'");
 
-        int bunclass = mprc_anabun(lang, bun.get(), name.get());
+        int bunclass = mprc_anabun(lang, bun.get(), name.get(), unit_name_max);
         fuzz_require(std::memchr(name.get(), '\0', name_size) != nullptr, "name not terminated");
         std::size_t len = std::strlen(name.get());
         switch (bunclass) {

@@ -9,7 +9,7 @@ int mprc_readbun(text_input& in, char* bun, int lang, int form, int flg_first, c
     return build_read_c(in, bun, flg_first, cdstack, flg_cdstack);
 }
 
-int mprc_anabun(int lang, const char* bun, char* name) {
-    if (lang == lang_fortran) return build_ana_fort(bun, name);
+int mprc_anabun(int lang, const char* bun, char* name, int name_max) {
+    if (lang == lang_fortran) return build_ana_fort(bun, name, name_max);
     return build_ana_c(bun, name);
 }

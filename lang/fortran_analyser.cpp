@@ -83,18 +83,27 @@ bool is_use_only(const char* stmt, int eq) {
     return paren == nullptr;
 }
 
+// What one statement's analysis knows: the statement as read, without blanks, and the
+// longest module, used-module and program name the run allows.
+struct statement {
+    const char* bun;
+    const char* stmt;
+    int name_max;
+};
+
 // Copies a module, used module or program name of len chars, or reports it missing or long.
-int take_unit_name(const char* text, int len, int bunclass, const char* not_found,
-                   const char* too_long, const char* bun, char* name) {
+int take_unit_name(const statement& s, const char* text, int len, int bunclass,
+                   const char* not_found, const char* too_long, char* name) {
+    const char* bun = s.bun;
     if (len == 0) return analyser_fault(not_found, true, bun, name, tag);
-    if (len > unit_name_max) return analyser_fault(too_long, false, bun, name, tag);
+    if (len > s.name_max) return analyser_fault(too_long, false, bun, name, tag);
     std::memcpy(name, text, static_cast<size_t>(len));
     name[len] = '\0';
     return bunclass;
 }
 
-int used_module(const char* stmt, const char* bun, char* name) {
-    const char* rest = stmt + use_len;
+int used_module(const statement& s, char* name) {
+    const char* rest = s.stmt + use_len;
     if (rest[0] == ',') {
         if (starts_nocase(rest, ",INTRINSIC::")) return bunclass_other; // provided by the compiler
         if (starts_nocase(rest, ",NON_INTRINSIC::")) rest += std::strlen(",NON_INTRINSIC::");
@@ -102,18 +111,19 @@ int used_module(const char* stmt, const char* bun, char* name) {
         rest += 2;
     }
     int len = static_cast<int>(std::strcspn(rest, ","));
-    return take_unit_name(rest, len, bunclass_use, "use module name not found",
-                          "too long use module name", bun, name);
+    return take_unit_name(s, rest, len, bunclass_use, "use module name not found",
+                          "too long use module name", name);
 }
 
 // SUBMODULE (ancestor[:parent]) name: the source depends on the ancestor module.
-int submodule_ancestor(const char* stmt, const char* bun, char* name) {
-    const char* open = stmt + std::strlen("SUBMODULE(");
+int submodule_ancestor(const statement& s, char* name) {
+    const char* open = s.stmt + std::strlen("SUBMODULE(");
     const char* close = std::strchr(open, ')');
-    if (close == nullptr) return analyser_fault("use module name not found", true, bun, name, tag);
+    if (close == nullptr)
+        return analyser_fault("use module name not found", true, s.bun, name, tag);
     int len = static_cast<int>(std::strcspn(open, ":)"));
-    return take_unit_name(open, len, bunclass_use, "use module name not found",
-                          "too long use module name", bun, name);
+    return take_unit_name(s, open, len, bunclass_use, "use module name not found",
+                          "too long use module name", name);
 }
 
 int included_file(const char* stmt, const char* bun, char* name) {
@@ -147,7 +157,7 @@ bool may_be_keyword(char c) {
 
 } // namespace
 
-int build_ana_fort(const char* bun, char* name) {
+int build_ana_fort(const char* bun, char* name, int name_max) {
     name[0] = '\0';
     // Most statements begin with no keyword at all: they need no closer look.
     int first = 0;
@@ -165,16 +175,17 @@ int build_ana_fort(const char* bun, char* name) {
     if (eq != nullptr && eq[1] != '>' && !is_use_only(stmt, static_cast<int>(eq - stmt)))
         return bunclass_other;
 
+    const statement s{bun, stmt, name_max};
     if (starts_nocase(stmt, "MODULE")) {
         if (is_module_procedure(bun)) return bunclass_other;
-        return take_unit_name(stmt + module_len, len - module_len, bunclass_module,
-                              "module name not found", "too long module name", bun, name);
+        return take_unit_name(s, stmt + module_len, len - module_len, bunclass_module,
+                              "module name not found", "too long module name", name);
     }
-    if (starts_nocase(stmt, "USE")) return used_module(stmt, bun, name);
+    if (starts_nocase(stmt, "USE")) return used_module(s, name);
     if (starts_nocase(stmt, "INCLUDE")) return included_file(stmt, bun, name);
     if (starts_nocase(stmt, "PROGRAM"))
-        return take_unit_name(stmt + program_len, len - program_len, bunclass_program,
-                              "program name not found", "too long program name", bun, name);
-    if (starts_nocase(stmt, "SUBMODULE(")) return submodule_ancestor(stmt, bun, name);
+        return take_unit_name(s, stmt + program_len, len - program_len, bunclass_program,
+                              "program name not found", "too long program name", name);
+    if (starts_nocase(stmt, "SUBMODULE(")) return submodule_ancestor(s, name);
     return bunclass_other;
 }

@@ -20,10 +20,12 @@ int build_read_c(text_input& in, char* bun, int flg_first, char* cdstack, int* f
 
 // Classifies one statement with the Fortran analyser (lang_fortran) or the C analyser (any
 // other lang): a bunclass_* code; name (name_size bytes) receives the name or is emptied.
-int mprc_anabun(int lang, const char* bun, char* name);
+// name_max is the longest module, used-module and program name the run allows.
+int mprc_anabun(int lang, const char* bun, char* name, int name_max);
 // MODULE, USE (or SUBMODULE's ancestor), INCLUDE, PROGRAM or another statement, judged on its
-// first fort_window characters; bunclass_fault after the report of a missing or faulty name.
-int build_ana_fort(const char* bun, char* name);
+// first fort_window characters; bunclass_fault after the report of a missing or faulty name,
+// or of a module, used-module or program name over name_max characters.
+int build_ana_fort(const char* bun, char* name, int name_max);
 // #include "name" or another statement, judged on its first c_window characters;
 // bunclass_fault after the report of a missing, unclosed or too long name.
 int build_ana_c(const char* bun, char* name);

@@ -55,7 +55,7 @@ int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, 
     allow_many_open_files(); // every level of an include chain holds one open stream
     // MERGE: set_dirlib_reports(out_stream());
     project q = p; // counts are handed back only on success
-    scan_run run(s);
+    scan_run run(s, p.cap.mxname);
     int mode = inctype_own_dir;
     bool ok = true;
     for (int iarg = 0; iarg < argcnt && ok; ++iarg) {

@@ -134,6 +134,9 @@ bool record_use(const char* name, srctab_row* source, project& p) {
 // Records an include statement of the level at position at, and enters the file when the
 // source has not read it yet. False after a report.
 bool record_include(scan_run& run, int at, const char* name, const chain& c, project& p) {
+    // A file that the user named as provided outside the project is neither looked up, nor
+    // read, nor listed.
+    if (is_external_include(p.ext, name)) return true;
     const scan_level& l = run.levels[at];
     inctab_row* entry = build_inctab(l.nest, l.entry, p, c.inctype, c.incdir_no, name);
     if (!entry) return error_return("build_inctab");
@@ -189,7 +192,7 @@ step next_statement(scan_run& run, const chain& c, int& bunclass, const char*& n
         return step::failed;
     }
     l.lines += rtn;
-    bunclass = mprc_anabun(c.lang, run.bun, name_buf);
+    bunclass = mprc_anabun(c.lang, run.bun, name_buf, run.name_max);
     if (bunclass < 0) return step::failed;
     name = name_buf;
     const bool kept = bunclass == bunclass_module || bunclass == bunclass_use ||

@@ -205,3 +205,15 @@ bool is_compiler_module(std::string_view name) {
         if (same_name_ignoring_case(name, m)) return true;
     return false;
 }
+
+bool is_external_module(const external_names& ext, std::string_view name) {
+    for (int i = 0; i < ext.count; ++i)
+        if (same_name_ignoring_case(name, ext.names[i])) return true;
+    return false;
+}
+
+bool is_external_include(const external_names& ext, std::string_view name) {
+    for (int i = 0; i < ext.count; ++i)
+        if (name == ext.names[i]) return true;
+    return false;
+}

@@ -11,15 +11,30 @@
 struct rmodtab_row;
 struct refinctab_row;
 
-// The capacities of the five project tables: the defaults, or what the driver's table-size
-// options set before anything is allocated.
+// The capacities of the run: the defaults, or what the driver's leading options set before
+// anything is allocated. The first five size the project tables.
 struct capacities {
     int mxsrc = default_mxsrc;
     int mxinc = default_mxinc;
     int mxrinc = default_mxrinc;
     int mxmod = default_mxmod;
     int mxrmod = default_mxrmod;
+    int mxline = makefile_line_max; // the longest makefile line
+    int mxname = unit_name_max;     // the longest module, used-module and program name
 };
+
+// Names that the project's own sources do not provide (-X options): modules, compared
+// ignoring ASCII letter case, and include files, compared exactly as the include statement
+// writes them. names holds count NUL-terminated names.
+struct external_names {
+    const char* const* names = nullptr;
+    int count = 0;
+};
+
+// Whether name is a module named in ext (letter case ignored).
+bool is_external_module(const external_names& ext, std::string_view name);
+// Whether name is an include file named in ext (exact text).
+bool is_external_include(const external_names& ext, std::string_view name);
 
 // The kinds of classified argument (argtab_row::type), which are also the include mode they
 // set: after a bare -I every source is its own include directory, after -Idir that one is.
@@ -102,6 +117,7 @@ struct table_index {
 // are added only through the operations below, which keep the index.
 struct project {
     capacities cap;
+    external_names ext;
     srctab_row* srctab = nullptr;
     int src = 0;
     inctab_row* inctab = nullptr;

@@ -131,7 +131,7 @@ TEST_P(Analysers, ClassNameAndReport) {
     char name[name_size] = "stale";
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    int bunclass = mprc_anabun(c.lang, c.bun.c_str(), name);
+    int bunclass = mprc_anabun(c.lang, c.bun.c_str(), name, unit_name_max);
     std::string out = testing::internal::GetCapturedStdout();
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(bunclass, c.bunclass);

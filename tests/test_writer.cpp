@@ -19,7 +19,7 @@ TEST(OutputLine, WritesUpTo131CharactersAndCutsLongerOnes) {
     } cases[] = {{0, 1, 0}, {1, 1, 1}, {131, 1, 131}, {132, -1, 131}, {400, -1, 131}};
     for (const auto& c : cases) {
         std::string text(c.len, 'x');
-        written w = run([&] { return output_line(text.c_str()); });
+        written w = run([&] { return output_line(wr(), text.c_str()); });
         SCOPED_TRACE(c.len);
         EXPECT_EQ(w.result, c.result);
         const std::string line = std::string(c.written, 'x') + "\n";
@@ -55,8 +55,9 @@ TEST(OutputHeader, BothFlavoursWithoutDirectories) {
         const char* text;
     } cases[] = {{1, cl_text}, {2, gcc_text}, {0, gcc_text}};
     for (const auto& c : cases) {
-        written w =
-            run([&] { return output_header(c.flavour, -1, 0, nullptr, -1, 0, nullptr, &row, 1); });
+        written w = run([&] {
+            return output_header(c.flavour, wr(), -1, 0, nullptr, -1, 0, nullptr, &row, 1);
+        });
         SCOPED_TRACE(c.flavour);
         EXPECT_EQ(w.result, 15);
         EXPECT_EQ(w.out, c.text);
@@ -82,8 +83,8 @@ TEST(OutputHeader, ExecutableIsNamedAfterTheFirstMainProgram) {
         srctab_row rows[3];
         for (int i = 0; i < 3; ++i)
             rows[i] = make_src(c.names[i], 1, 0, 0, 1, c.flags[i]);
-        written w =
-            run([&] { return output_header(1, -1, 0, nullptr, -1, 0, nullptr, rows, c.rows); });
+        written w = run(
+            [&] { return output_header(1, wr(), -1, 0, nullptr, -1, 0, nullptr, rows, c.rows); });
         SCOPED_TRACE(c.exe);
         EXPECT_EQ(w.result, 15);
         EXPECT_NE(w.out.find(std::string("\n\n") + c.exe + "OBJDIR=.\n"), std::string::npos);
@@ -96,7 +97,7 @@ TEST(OutputHeader, OneMacroPerDirectoryRow) {
     static_assert(sizeof incdir == 24);
     const char srcdir[] = "src\0\0\0\0\0";
     srctab_row row = make_src("a.f90");
-    written w = run([&] { return output_header(1, 2, 8, incdir, 0, 8, srcdir, &row, 1); });
+    written w = run([&] { return output_header(1, wr(), 2, 8, incdir, 0, 8, srcdir, &row, 1); });
     EXPECT_EQ(w.result, 17);
     EXPECT_NE(w.out.find("OBJDIR=.\nINCDIR=inc\nINCDIR1=../a b\nINCDIR2=c:\\x\nSRCDIR=src\n\n"),
               std::string::npos);
@@ -105,7 +106,8 @@ TEST(OutputHeader, OneMacroPerDirectoryRow) {
 TEST(OutputHeader, LongLineIsReportedAndTheRestStillWritten) {
     std::string dir(200, 'd');
     srctab_row row = make_src("a.f90");
-    written w = run([&] { return output_header(1, -1, 0, nullptr, 0, 201, dir.c_str(), &row, 1); });
+    written w =
+        run([&] { return output_header(1, wr(), -1, 0, nullptr, 0, 201, dir.c_str(), &row, 1); });
     EXPECT_EQ(w.result, -1);
     EXPECT_NE(w.out.find("INCDIR=.\n#ERROR#  output_line  too long buf=[SRCDIR=" + dir +
                          "]\nSRCDIR=" + dir.substr(0, 124) + "\n\nALL : \"$(EXE)\"\n"),
@@ -116,7 +118,8 @@ TEST(OutputHeader, LongLineIsReportedAndTheRestStillWritten) {
 TEST(OutputHeader, LongestStorableNameGivesAReportedExeLine) {
     std::string name(src_name_size - 1, 'n');
     srctab_row row = make_src(name, 1, 0, 0, 1, 1);
-    written w = run([&] { return output_header(1, -1, 0, nullptr, -1, 0, nullptr, &row, 1); });
+    written w =
+        run([&] { return output_header(1, wr(), -1, 0, nullptr, -1, 0, nullptr, &row, 1); });
     EXPECT_EQ(w.result, -1);
     EXPECT_NE(w.out.find("\n#ERROR#  output_line  too long buf=[EXE=" + name +
                          ".exe]\nEXE=" + name.substr(0, 127) + "\nOBJDIR=.\n"),
@@ -150,8 +153,8 @@ TEST(OutputEditObj, ObjectNameKeepsAllButTheLastExtension) {
          "#ERROR#  too long source file name =[" + std::string(129, 's') + "]\n"},
     };
     for (const auto& c : cases) {
-        char result[edit_limit] = "junk";
-        written w = run([&] { return output_edit_obj(result, c.limit, c.name.c_str()); });
+        char result[edited_room] = "junk";
+        written w = run([&] { return output_edit_obj(wr(), result, c.limit, c.name.c_str()); });
         SCOPED_TRACE(c.name);
         EXPECT_EQ(w.result, c.result);
         EXPECT_EQ(std::string(result), c.edited);
@@ -183,10 +186,10 @@ TEST(OutputObjs, CleanRuleObjectListAndLinkRuleInBothFlavours) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.flavour);
-        written objs = run([&] { return output_objs(c.flavour, rows, 2); });
+        written objs = run([&] { return output_objs(c.flavour, wr(), rows, 2); });
         EXPECT_EQ(objs.result, 9);
         EXPECT_EQ(objs.out, c.objs);
-        written link = run([&] { return output_link(c.flavour); });
+        written link = run([&] { return output_link(c.flavour, wr()); });
         EXPECT_EQ(link.result, 3);
         EXPECT_EQ(link.out, c.link);
     }
@@ -194,7 +197,7 @@ TEST(OutputObjs, CleanRuleObjectListAndLinkRuleInBothFlavours) {
 
 TEST(OutputObjs, SingleSourceListLineIsNotContinued) {
     srctab_row row = make_src("solo");
-    written w = run([&] { return output_objs(1, &row, 1); });
+    written w = run([&] { return output_objs(1, wr(), &row, 1); });
     EXPECT_EQ(w.result, 7);
     EXPECT_EQ(w.out,
               "\nCLEAN :\n\t-@$(ERASEOBJ) \"$(OBJDIR)\\solo.obj\"\n\t-@$(ERASEOBJ) \"$(EXE)\"\n\n"
@@ -204,13 +207,13 @@ TEST(OutputObjs, SingleSourceListLineIsNotContinued) {
 TEST(OutputObjs, EraseLineHoldsEditedNamesUpTo114Characters) {
     // An object file name of 102 characters edits to 114; one more character fails.
     srctab_row fits[] = {make_src("a.f90"), make_src(std::string(98, 'x') + ".f90")};
-    written ok = run([&] { return output_objs(1, fits, 2); });
+    written ok = run([&] { return output_objs(1, wr(), fits, 2); });
     EXPECT_EQ(ok.result, 9);
     EXPECT_EQ(ok.err, "");
 
     srctab_row too_long[] = {make_src("a.f90"), make_src(std::string(99, 'x') + ".f90"),
                              make_src("c.f90")};
-    written w = run([&] { return output_objs(1, too_long, 3); });
+    written w = run([&] { return output_objs(1, wr(), too_long, 3); });
     EXPECT_EQ(w.result, -1);
     // What stays written: the rule's start, the erase lines before the fault, the report, and
     // the rule's empty line.
@@ -222,7 +225,7 @@ TEST(OutputObjs, EraseLineHoldsEditedNamesUpTo114Characters) {
 
 TEST(OutputObjs, TooLongSourceNameEndsTheCleanRule) {
     srctab_row rows[] = {make_src(std::string(129, 'x') + ".f")};
-    written w = run([&] { return output_objs(1, rows, 1); });
+    written w = run([&] { return output_objs(1, wr(), rows, 1); });
     EXPECT_EQ(w.result, -1);
     EXPECT_EQ(w.out, "\nCLEAN :\n#ERROR#  too long source file name =[" + std::string(129, 'x') +
                          ".f]\n\n");

@@ -26,7 +26,7 @@ TEST(OutputEditSrc, MacroFollowsTheDirectoryRow) {
     };
     for (const auto& c : cases) {
         srctab_row row = make_src(c.name, 1, c.dir_no);
-        char result[edit_limit];
+        char result[edited_room];
         written w = run([&] { return output_edit_src(result, c.limit, &row); });
         SCOPED_TRACE(c.name);
         EXPECT_EQ(std::string(result), c.edited);
@@ -51,7 +51,7 @@ TEST(OutputEditInc, MacroFollowsTheEntrysDirectory) {
     };
     for (const auto& c : cases) {
         inctab_row entry = make_inc(c.name, c.dir_no);
-        char result[edit_limit];
+        char result[edited_room];
         written w = run([&] { return output_edit_inc(result, 129, &entry); });
         SCOPED_TRACE(c.name);
         EXPECT_EQ(std::string(result), c.edited);
@@ -70,10 +70,10 @@ TEST(OutputSrcs, WorkedExampleByteForByte) {
     worked_example p;
     writer_room room;
     captured_output streams;
-    int header = output_header(1, 0, 4, incdir_table, 0, 4, srcdir_table, p.src, 2);
-    int objs = output_objs(1, p.src, 2);
-    int link = output_link(1);
-    int srcs = output_srcs(1, p.src, 2, room.w);
+    int header = output_header(1, wr(), 0, 4, incdir_table, 0, 4, srcdir_table, p.src, 2);
+    int objs = output_objs(1, wr(), p.src, 2);
+    int link = output_link(1, wr());
+    int srcs = output_srcs(1, room.w, p.src, 2);
     EXPECT_EQ(streams.take_err(), "");
     EXPECT_EQ(header, 15);
     EXPECT_EQ(objs, 9);
@@ -114,7 +114,7 @@ TEST(OutputSrcs, CompileLineInEachFormat) {
     };
     writer_room room;
     for (const auto& c : cases) {
-        written w = run([&] { return output_srcs(c.flavour, &c.row, 1, room.w); });
+        written w = run([&] { return output_srcs(c.flavour, room.w, &c.row, 1); });
         SCOPED_TRACE(c.text);
         EXPECT_EQ(w.result, 4);
         EXPECT_EQ(w.out, c.text);
@@ -135,13 +135,13 @@ TEST(OutputSrcs, CompileLineOf131IsWrittenAnd132Fails) {
 
     writer_room room;
     srctab_row fits = make_src(stem + ".f");
-    written ok = run([&] { return output_srcs(1, &fits, 1, room.w); });
+    written ok = run([&] { return output_srcs(1, room.w, &fits, 1); });
     EXPECT_EQ(ok.result, 4);
     EXPECT_NE(ok.out.find(fortran_compile_line(stem, "f") + "\n\n"), std::string::npos);
     EXPECT_EQ(ok.err, "");
 
     srctab_row too_long[] = {make_src("a.f"), make_src(stem + ".f9"), make_src("z.f")};
-    written w = run([&] { return output_srcs(1, too_long, 3, room.w); });
+    written w = run([&] { return output_srcs(1, room.w, too_long, 3); });
     EXPECT_EQ(w.result, -1);
     // The dependency line of the failing source stays written, then the report; nothing
     // comes after it.
@@ -158,7 +158,7 @@ TEST(OutputSrcs, TargetAndSourceTooLongTogether) {
     // Edited object 16 + stem, edited source 13 + stem + extension: 7 more must stay under 132.
     srctab_row row = make_src(std::string(48, 'q') + ".f90");
     writer_room room;
-    written w = run([&] { return output_srcs(1, &row, 1, room.w); });
+    written w = run([&] { return output_srcs(1, room.w, &row, 1); });
     EXPECT_EQ(w.result, -1);
     std::string obj = "\"$(OBJDIR)\\" + std::string(48, 'q') + ".obj\"";
     std::string src = "\"$(SRCDIR)\\" + std::string(48, 'q') + ".f90\"";
@@ -170,7 +170,7 @@ TEST(OutputSrcs, TargetAndSourceTooLongTogether) {
 TEST(OutputSrcs, BothEditedNamesReportBeforeTheRuleEnds) {
     srctab_row row = make_src(std::string(130, 'z'));
     writer_room room;
-    written w = run([&] { return output_srcs(1, &row, 1, room.w); });
+    written w = run([&] { return output_srcs(1, room.w, &row, 1); });
     EXPECT_EQ(w.result, -1);
     EXPECT_EQ(w.err, "#ERROR#  too long source file name\n#ERROR#  too long source file name\n");
 }
@@ -195,7 +195,7 @@ TEST(OutputSrcs, PrerequisitesContinueOnTabbedLines) {
             p.inc[i] = make_inc(std::string(c.name_lens[i], static_cast<char>('h' + i)));
             p.add_include(row, &p.inc[i]);
         }
-        written w = run([&] { return output_srcs(1, p.src, 1, room.w); });
+        written w = run([&] { return output_srcs(1, room.w, p.src, 1); });
         SCOPED_TRACE(c.placement);
         int continued = 0;
         for (int i = 0; i < c.names; ++i)
@@ -227,7 +227,7 @@ TEST(OutputSrcs, TooLongIncludeNameEndsTheWriter) {
     p.inc[0] = make_inc(std::string(117, 'i'));
     p.add_include(row, &p.inc[0]);
     writer_room room;
-    written w = run([&] { return output_srcs(1, p.src, 1, room.w); });
+    written w = run([&] { return output_srcs(1, room.w, p.src, 1); });
     EXPECT_EQ(w.result, -1);
     EXPECT_EQ(w.out, "\n#ERROR#  too long include file name =[" + std::string(117, 'i') + "]\n");
     EXPECT_EQ(w.err, "#ERROR#  too long source include name\n");
@@ -236,7 +236,7 @@ TEST(OutputSrcs, TooLongIncludeNameEndsTheWriter) {
 // The dependency line written for the last source of p.
 std::string dependency_of_last(project_tables& p) {
     writer_room room;
-    written w = run([&] { return output_srcs(1, p.src, p.src_cnt, room.w); });
+    written w = run([&] { return output_srcs(1, room.w, p.src, p.src_cnt); });
     EXPECT_GT(w.result, 0);
     std::size_t tab = w.out.rfind("\n\t$(FC)");
     std::size_t start = w.out.rfind("\n\n", tab) + 2;
@@ -299,7 +299,7 @@ TEST(OutputSrcs, LongModuleListsListEachDefiningSourceOnceInFirstOrder) {
         int uses;
         int sources;
     } cases[] = {{16, 5}, {17, 5}, {40, 40}, {300, 23}, {17, 5}};
-    writer_room room(300);
+    writer_room room;
     for (const auto& c : cases) {
         std::vector<srctab_row> src;
         src.reserve(c.sources + 1);
@@ -325,7 +325,7 @@ TEST(OutputSrcs, LongModuleListsListEachDefiningSourceOnceInFirstOrder) {
         }
         src.back().rmod1 = rmod.data();
         src.back().rmod_cnt = c.uses;
-        written w = run([&] { return output_srcs(1, &src.back(), 1, room.w); });
+        written w = run([&] { return output_srcs(1, room.w, &src.back(), 1); });
         ASSERT_GT(w.result, 0) << c.uses;
         std::string listed;
         for (std::size_t at = 0; (at = w.out.find("$(OBJDIR)\\d", at)) != std::string::npos;) {

@@ -24,11 +24,21 @@ template <typename F> inline written run(F write) {
     return written{result, out, streams.take_err()};
 }
 
-// The writer's storage for a project of at most rmods module references.
+// The writer's storage for lines of at most line_max chars and up to 300 module references.
 struct writer_room {
     writer_storage w;
-    explicit writer_room(int rmods = 64) { take_writer(w, rmods); }
+    explicit writer_room(int line_max = makefile_line_max) { take_writer(w, line_max, 300); }
 };
+
+// One storage with the makefile's own bounds for the tests that need no other; its set of
+// listed sources is empty again after every rule.
+inline writer_storage& wr() {
+    static writer_room room;
+    return room.w;
+}
+
+// Room for any edited name.
+constexpr int edited_room = 600;
 
 inline srctab_row make_src(const std::string& name, int lang = 1, int srcdir_no = 0,
                            int incdir_no = 0, int inctype = 1, int flg_prog = 0) {

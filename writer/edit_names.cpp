@@ -15,11 +15,11 @@ constexpr char obj_suffix[] = ".obj";
 constexpr int obj_suffix_len = sizeof obj_suffix - 1;
 // The two quotes and the backslash around and between macro and name.
 constexpr int edit_marks = 3;
-// A source name that gets an object name, cut at its last dot, with ".obj" and a zero.
-constexpr int obj_name_size = src_name_edit_max + obj_suffix_len + 1;
+// Any stored source name, cut at its last dot, with ".obj" and a zero.
+constexpr int obj_name_size = src_name_size + obj_suffix_len;
 
 // The object file name of a source name: all before its last dot, with ".obj". Returns its
-// length; obj holds obj_name_size chars and name_len is at most src_name_edit_max.
+// length; obj holds obj_name_size chars.
 int form_obj_name(char* obj, const char* name, int name_len) {
     int stem = name_len;
     while (stem > 0 && name[stem - 1] != '.')
@@ -53,8 +53,8 @@ int join_edited(char* result, int limit, const char* macro, int macro_len, const
 
 } // namespace
 
-int edit_obj(char* result, int limit, const char* name, int name_len) {
-    if (name_len > src_name_edit_max) {
+int edit_obj(char* result, int limit, int src_name_max, const char* name, int name_len) {
+    if (name_len > src_name_max || name_len >= src_name_size) {
         if (limit > 0) result[0] = '\0';
         return -1;
     }
@@ -76,15 +76,15 @@ int edit_inc(char* result, int limit, const inctab_row& entry) {
     return join_edited(result, limit, macro, macro_len, entry.name, name_len);
 }
 
-int output_edit_obj(char* result, int limit, const char* name) {
+int output_edit_obj(const writer_storage& w, char* result, int limit, const char* name) {
     std::size_t name_len = std::strlen(name);
-    if (name_len > static_cast<std::size_t>(src_name_edit_max)) {
+    if (name_len > static_cast<std::size_t>(w.b.src_name) || name_len >= src_name_size) {
         if (limit > 0) result[0] = '\0';
         report(severity::error, "too long source file name", "output_edit_obj",
                "#ERROR#  too long source file name =[%s]\n", name);
         return -1;
     }
-    if (edit_obj(result, limit, name, static_cast<int>(name_len)) >= 0) return 0;
+    if (edit_obj(result, limit, w.b.src_name, name, static_cast<int>(name_len)) >= 0) return 0;
     char obj[obj_name_size];
     form_obj_name(obj, name, static_cast<int>(name_len));
     report(severity::error, "too long object file name", "output_edit_obj",

@@ -33,13 +33,14 @@ void form_exe_name(char* exe, const srctab_row* srctab, int src) {
 
 // Writes one MACRO=dir line per used row of a directory table (MACRO, MACRO1, MACRO2, ...),
 // or MACRO=. when none is used. Returns the line count, or -1 when a line was too long.
-int output_dir_macros(const char* macro, int last, int width, const char* table) {
+int output_dir_macros(const writer_storage& w, const char* macro, int last, int width,
+                      const char* table) {
     const std::size_t macro_len = std::strlen(macro);
     char prefix[dir_prefix_size];
     std::memcpy(prefix, macro, macro_len);
     if (last < 0) {
         std::memcpy(prefix + macro_len, "=", 2);
-        return output_line_parts(prefix, ".");
+        return output_line_parts(w, prefix, ".");
     }
     int count = 0;
     bool failed = false;
@@ -48,7 +49,7 @@ int output_dir_macros(const char* macro, int last, int width, const char* table)
         if (i != 0) len += static_cast<std::size_t>(put_decimal(prefix + len, i));
         std::memcpy(prefix + len, "=", 2);
         const char* row = table + static_cast<std::size_t>(width) * static_cast<std::size_t>(i);
-        if (output_line_parts(prefix, row) < 0) failed = true;
+        if (output_line_parts(w, prefix, row) < 0) failed = true;
         ++count;
     }
     return failed ? -1 : count;
@@ -56,9 +57,9 @@ int output_dir_macros(const char* macro, int last, int width, const char* table)
 
 } // namespace
 
-int output_header(int flavour, int incdir_last, int incdir_width, const char* incdir,
-                  int srcdir_last, int srcdir_width, const char* srcdir, const srctab_row* srctab,
-                  int src) {
+int output_header(int flavour, const writer_storage& w, int incdir_last, int incdir_width,
+                  const char* incdir, int srcdir_last, int srcdir_width, const char* srcdir,
+                  const srctab_row* srctab, int src) {
     const bool cl = flavour == flavour_cl;
     char exe[exe_name_size];
     form_exe_name(exe, srctab, src);
@@ -72,20 +73,20 @@ int output_header(int flavour, int incdir_last, int incdir_width, const char* in
         else
             count += lines;
     };
-    track(output_line(cl ? "CC=cl.exe" : "CC=gcc"));
-    track(output_line("CFLAGS="));
-    track(output_line(cl ? "FC=df.exe" : "FC=g77"));
-    track(output_line("FFLAGS="));
-    track(output_line(cl ? "LD=cl.exe" : "LD=g77"));
-    track(output_line("LDFLAGS="));
+    track(output_line(w, cl ? "CC=cl.exe" : "CC=gcc"));
+    track(output_line(w, "CFLAGS="));
+    track(output_line(w, cl ? "FC=df.exe" : "FC=g77"));
+    track(output_line(w, "FFLAGS="));
+    track(output_line(w, cl ? "LD=cl.exe" : "LD=g77"));
+    track(output_line(w, "LDFLAGS="));
     track(output_newline());
-    track(output_line("ERASEOBJ=erase"));
+    track(output_line(w, "ERASEOBJ=erase"));
     track(output_newline());
-    track(output_line_parts("EXE=", exe));
-    track(output_line("OBJDIR=."));
-    track(output_dir_macros("INCDIR", incdir_last, incdir_width, incdir));
-    track(output_dir_macros("SRCDIR", srcdir_last, srcdir_width, srcdir));
+    track(output_line_parts(w, "EXE=", exe));
+    track(output_line(w, "OBJDIR=."));
+    track(output_dir_macros(w, "INCDIR", incdir_last, incdir_width, incdir));
+    track(output_dir_macros(w, "SRCDIR", srcdir_last, srcdir_width, srcdir));
     track(output_newline());
-    track(output_line(cl ? "ALL : \"$(EXE)\"" : "ALL : $(EXE)"));
+    track(output_line(w, cl ? "ALL : \"$(EXE)\"" : "ALL : $(EXE)"));
     return failed ? -1 : count;
 }

@@ -5,12 +5,16 @@
 
 #include <cstring>
 
-int output_line_parts(const char* prefix, const char* text) {
+line_bounds bounds_for(int line_max) {
+    return {line_max, line_max + 1, line_max - 2, line_max - 3};
+}
+
+int output_line_parts(const writer_storage& w, const char* prefix, const char* text) {
     std::size_t head = std::strlen(prefix);
     std::size_t tail = std::strlen(text);
-    constexpr auto line_max = static_cast<std::size_t>(makefile_line_max);
+    const auto line_max = static_cast<std::size_t>(w.b.line_max);
     int result = 1;
-    if (head + tail > line_max) {
+    if (head > line_max || tail > line_max - head) {
         // The detail line goes ahead of the cut line, so a reader of the makefile sees
         // what was meant before what was written.
         report(severity::warning, "", "output_line", "#ERROR#  output_line  too long buf=[%s%s]\n",
@@ -19,23 +23,21 @@ int output_line_parts(const char* prefix, const char* text) {
         if (tail > line_max - head) tail = line_max - head;
         result = -1;
     }
-    char line[line_buf_size];
-    std::memcpy(line, prefix, head);
-    std::memcpy(line + head, text, tail);
-    line[head + tail] = '\n';
-    out_text(line, head + tail + 1);
+    out_text(prefix, head);
+    out_text(text, tail);
+    out_text("\n", 1);
     return result;
 }
 
-int output_text_line(const char* text, int len) {
-    if (len > makefile_line_max) return output_line_parts("", text);
+int output_text_line(const writer_storage& w, const char* text, int len) {
+    if (len > w.b.line_max) return output_line_parts(w, "", text);
     out_text(text, static_cast<std::size_t>(len));
     out_text("\n", 1);
     return 1;
 }
 
-int output_line(const char* text) {
-    return output_line_parts("", text);
+int output_line(const writer_storage& w, const char* text) {
+    return output_line_parts(w, "", text);
 }
 
 int output_newline() {

@@ -3,8 +3,12 @@
 #include "output.hpp"
 #include "writer.hpp"
 
-bool take_writer(writer_storage& w, int mxrmod) {
-    return take_row_index(w.seen, w.seen_rows, mxrmod, "module list index");
+bool take_writer(writer_storage& w, int line_max, int mxrmod) {
+    w.b = bounds_for(line_max);
+    // A dependency line holds at most line_max chars, its " \\" and a zero.
+    const std::size_t dep_size = static_cast<std::size_t>(line_max) + 3;
+    return take_table(w.dep_line, dep_size, 1, "dependency line") &&
+           take_row_index(w.seen, w.seen_rows, mxrmod, "module list index");
 }
 
 int write_makefile(int incdir_last, int incdir_width, const char* incdir, int srcdir_last,
@@ -12,16 +16,16 @@ int write_makefile(int incdir_last, int incdir_width, const char* incdir, int sr
                    writer_storage& w) {
     const int flavour = flavour_cl;
     int total = 0;
-    int lines = output_header(flavour, incdir_last, incdir_width, incdir, srcdir_last, srcdir_width,
-                              srcdir, srctab, src);
+    int lines = output_header(flavour, w, incdir_last, incdir_width, incdir, srcdir_last,
+                              srcdir_width, srcdir, srctab, src);
     if (lines > 0) {
         total += lines;
-        lines = output_objs(flavour, srctab, src);
+        lines = output_objs(flavour, w, srctab, src);
     }
     if (lines > 0) {
         total += lines;
-        total += output_link(flavour);
-        lines = output_srcs(flavour, srctab, src, w);
+        total += output_link(flavour, w);
+        lines = output_srcs(flavour, w, srctab, src);
     }
     if (lines > 0) total += lines;
     // A makefile that never reached its destination (a full disk, a closed pipe) is no

@@ -6,19 +6,35 @@
 
 #include "tables.hpp"
 
-// What the writer needs beyond the tables, taken once with them: the set of defining sources
-// already listed in one dependency rule, for as many module references as a run may hold.
+// The bounds of the makefile's lines and names, all following from the longest line (131
+// unless the run says otherwise).
+struct line_bounds {
+    int line_max; // the longest makefile line
+    int edit;     // an edited object or source name is shorter than this: line_max + 1
+    int prereq;   // an edited prerequisite is shorter than this: line_max - 2
+    int src_name; // the longest source name that gets an object name: line_max - 3
+};
+
+// The bounds that follow from a longest line of line_max (at least 1) characters.
+line_bounds bounds_for(int line_max);
+
+// What the writer needs beyond the tables, taken once with them: its bounds, room for a
+// dependency line being filled, and the set of defining sources already listed in one
+// dependency rule, for as many module references as a run may hold.
 struct writer_storage {
+    line_bounds b;
+    table_storage<char> dep_line;
     row_index seen;
     row_index_storage seen_rows;
 };
 
-// Takes the writer's storage for mxrmod module references. False after the allocation report.
-bool take_writer(writer_storage& w, int mxrmod);
+// Takes the writer's storage for lines of at most line_max chars and mxrmod module
+// references. False after the allocation report.
+bool take_writer(writer_storage& w, int line_max, int mxrmod);
 
-// Writes text and a newline; a text over makefile_line_max chars is reported, cut and
-// written, and gives -1. Otherwise 1.
-int output_line(const char* text);
+// Writes text and a newline; a text over w.b.line_max chars is reported, cut and written,
+// and gives -1. Otherwise 1.
+int output_line(const writer_storage& w, const char* text);
 
 // Writes an empty line. Returns 1.
 int output_newline();
@@ -26,20 +42,20 @@ int output_newline();
 // Writes the macro section: toolchain, EXE, OBJDIR, one INCDIR and SRCDIR line per used
 // directory row, ALL. Returns its line count, or -1 when a line was too long (the rest is
 // still written).
-int output_header(int flavour, int incdir_last, int incdir_width, const char* incdir,
-                  int srcdir_last, int srcdir_width, const char* srcdir, const srctab_row* srctab,
-                  int src);
+int output_header(int flavour, const writer_storage& w, int incdir_last, int incdir_width,
+                  const char* incdir, int srcdir_last, int srcdir_width, const char* srcdir,
+                  const srctab_row* srctab, int src);
 
 // "$(OBJDIR)\name-up-to-its-last-dot.obj" in quotes, shorter than limit; else -1 (reported)
-// and an empty result.
-int output_edit_obj(char* result, int limit, const char* name);
+// and an empty result. A name longer than w.b.src_name chars gets no object name.
+int output_edit_obj(const writer_storage& w, char* result, int limit, const char* name);
 
 // Writes the CLEAN rule and the OBJS list. Returns the line count, or -1 after the report
 // of an object name that does not fit (the CLEAN rule is still closed by its empty line).
-int output_objs(int flavour, const srctab_row* srctab, int src);
+int output_objs(int flavour, const writer_storage& w, const srctab_row* srctab, int src);
 
 // Writes the link rule, fixed lines only. Returns 3.
-int output_link(int flavour);
+int output_link(int flavour, const writer_storage& w);
 
 // "$(SRCDIRn)\name" of the row in quotes, shorter than limit: 0; else -1 (reported) and
 // an empty result.
@@ -51,8 +67,8 @@ int output_edit_inc(char* result, int limit, const inctab_row* entry);
 
 // Writes every source's dependency rule and compile command, in table order, and a closing
 // empty line. Returns the line count, or -1 at the first reported fault (nothing after it
-// is written). w holds room for the module references of any one source.
-int output_srcs(int flavour, const srctab_row* srctab, int src, writer_storage& w);
+// is written).
+int output_srcs(int flavour, writer_storage& w, const srctab_row* srctab, int src);
 
 // Writes the whole makefile (flavour_cl) to the out stream and flushes it. Returns its line
 // count, or -1 when a step failed or the stream reports a write error; what was written

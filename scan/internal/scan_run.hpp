@@ -46,10 +46,11 @@ struct scan_level {
 // One scan: levels stay allocated between sources, so a source costs no allocation once the
 // deepest chain has been seen; a new level never moves the others.
 struct scan_run {
-    explicit scan_run(scan_storage& s) {
+    scan_run(scan_storage& s, int mxname) : name_max(mxname) {
         cache.heads = s.replays.get();
         cache.rows = s.rows;
     }
+    int name_max; // the longest module, used-module and program name
     std::deque<scan_level> levels;
     int depth = 0;
     include_cache cache;
