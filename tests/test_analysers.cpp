@@ -17,6 +17,7 @@ struct ana_case {
     int bunclass;
     std::string name;
     std::string report; // the summary; the detail line follows from it
+    int name_max = unit_name_max;
 };
 
 // The detail line repeats the summary, with two blanks before "bun=" after "not found".
@@ -35,6 +36,11 @@ const ana_case ana_cases[] = {
     {1, "MODULE", -1, "", "module name not found"},
     {1, "MODULE " + name31, 1, name31, ""},
     {1, "MODULE " + name32, -1, "", "too long module name"},
+    // A longer name allowed by the run: accepted up to it, refused past it.
+    {1, "MODULE " + name32, 1, name32, "", 32},
+    {1, "USE " + std::string(63, 'u'), 2, std::string(63, 'u'), "", 63},
+    {1, "PROGRAM " + std::string(64, 'p'), -1, "", "too long program name", 63},
+    {1, "submodule (" + std::string(41, 'a') + ") s", -1, "", "too long use module name", 40},
     {1, "MODULE PROCEDURE swap", 10, "", ""},
     {1, "module procedure :: swap", 10, "", ""},
     {1, "MODULE PURE FUNCTION f(x)", 10, "", ""},
@@ -131,7 +137,7 @@ TEST_P(Analysers, ClassNameAndReport) {
     char name[name_size] = "stale";
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    int bunclass = mprc_anabun(c.lang, c.bun.c_str(), name, unit_name_max);
+    int bunclass = mprc_anabun(c.lang, c.bun.c_str(), name, c.name_max);
     std::string out = testing::internal::GetCapturedStdout();
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(bunclass, c.bunclass);

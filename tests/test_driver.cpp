@@ -101,9 +101,14 @@ TEST(Options, SetCapacitiesUntilTheFirstOtherArgument) {
     struct Case {
         std::vector<std::string> args;
         int first; // -1: invalid
-        int caps[5];
+        int caps[7];
     } cases[] = {
-        {{"a.f"}, 1, {1000, 500, 500, 100, 500}},
+        {{"a.f"}, 1, {1000, 500, 500, 100, 500, 131, 31}},
+        {{"-mxline300", "-mxname63", "-mxline200x", "a.f"}, 4, {1000, 500, 500, 100, 500, 200, 63}},
+        {{"-mxline0", "a.f"}, -1, {}},
+        {{"-mxline", "a.f"}, -1, {}},
+        {{"-mxlinex", "a.f"}, -1, {}},
+        {{"-mxname64", "a.f"}, -1, {}},
         {{"-mxsrc5", "-mxsrc7", "a.f"}, 3, {7, 500, 500, 100, 500}},
         {{"-mxinc3", "-mxrinc4", "-mxmod5", "-mxrmod6", "a.f"}, 5, {1000, 3, 4, 5, 6}},
         {{"-mxsrc 12", "-mxmod+9", "-mxrmod\t7x", "a.f"}, 4, {12, 500, 500, 9, 7}},
@@ -135,9 +140,12 @@ TEST(Options, SetCapacitiesUntilTheFirstOtherArgument) {
             continue;
         }
         EXPECT_EQ(out, "");
-        int caps[5] = {cap.mxsrc, cap.mxinc, cap.mxrinc, cap.mxmod, cap.mxrmod};
-        for (int k = 0; k < 5; ++k)
+        int caps[7] = {cap.mxsrc,  cap.mxinc,  cap.mxrinc, cap.mxmod,
+                       cap.mxrmod, cap.mxline, cap.mxname};
+        for (int k = 0; k < 7; ++k) {
+            if (k >= 5 && c.caps[k] == 0) continue; // a row that leaves the last two alone
             EXPECT_EQ(caps[k], c.caps[k]) << line.words[1] << " #" << k;
+        }
     }
 }
 

@@ -99,6 +99,10 @@ TEST_F(E2eTest, LongPrerequisiteListsContinueOnTabbedLines) {
 TEST_F(E2eTest, TooLongObjectNameEndsTheMakefileInTheCleanRule) {
     const std::string name = std::string(100, 'x') + ".f";
     dir.write(name, "      END\n");
+    // A longer makefile line, chosen by the user, holds it.
+    run_result longer = run({"-mxline300", name});
+    EXPECT_EQ(longer.status, 0);
+    EXPECT_EQ(longer.out, fortran_makefile("main.exe", {{name, ""}}));
     run_result r = run({name});
     EXPECT_EQ(r.status, 1);
     const std::string edited = "\"$(OBJDIR)\\" + std::string(100, 'x') + ".obj\"";
@@ -196,6 +200,61 @@ TEST_F(E2eTest, IncludeFileTakesTheFormOfEachSource) {
                                                       fixed_first ? fre : fix, mods[0], mods[1]}))
             << fixed_first;
     }
+}
+
+// Names that the project's sources do not provide, named with -X: a module of that name (any
+// letter case) needs no source and gives no prerequisite, an include file of that name is
+// neither read nor listed, in fixed form, free form, include files and C; a module a given
+// source defines stays an ordinary module. Without the options the same sources fail.
+TEST_F(E2eTest, NamesProvidedOutsideTheProjectNeedNoSource) {
+    dir.write("a.f", "      PROGRAM A\n      USE mpi\n      INCLUDE 'mpif.h'\n"
+                     "      INCLUDE 'h.inc'\n      END\n");
+    dir.write("b.f90", "module b\n  use MPI\n  include 'mpif.h'\n  use netcdf\nend module\n");
+    dir.write("h.inc", "      INCLUDE 'mpif.h'\n");
+    dir.write("netcdf.f90", "module NetCDF\nend module\n");
+    dir.write("c.c", "#include \"netcdf.h\"\n#include \"local.h\"\nint x;\n");
+    dir.write("local.h", "#include \"netcdf.h\"\n");
+    run_result r =
+        run({"-Xmpi", "a.f", "b.f90", "-Xmpif.h", "netcdf.f90", "-Xnetcdf", "-Xnetcdf.h"});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, fortran_makefile("a.exe", {{"a.f", " \"$(INCDIR)\\h.inc\""},
+                                                {"b.f90", " \"$(OBJDIR)\\netcdf.obj\""},
+                                                {"netcdf.f90", ""}}));
+    run_result c = run({"-XNETCDF.H", "-Xnetcdf.h", "c.c"});
+    EXPECT_EQ(c.status, 0) << c.out << c.err;
+    EXPECT_NE(c.out.find("\"$(OBJDIR)\\c.obj\" : \"$(SRCDIR)\\c.c\" \"$(INCDIR)\\local.h\"\n"),
+              std::string::npos);
+    struct {
+        std::vector<std::string> args;
+        const char* out;
+    } without[] = {
+        {{"a.f", "b.f90", "netcdf.f90"},
+         "#ERROR#  build_file  not exist source file [.\\mpif.h]\n"},
+        {{"-Xmpif.h", "-XMPIF.H", "a.f", "b.f90", "netcdf.f90"},
+         "#ERROR#  module source is not found  module=[mpi]\n"},
+        {{"-XMPI", "-Xmpif.h", "-XMpI", "a.f", "b.f90"},
+         "#ERROR#  module source is not found  module=[netcdf]\n"},
+    };
+    for (const auto& w : without) {
+        run_result f = run(w.args);
+        EXPECT_EQ(f.status, 1) << joined(w.args);
+        EXPECT_EQ(f.out, w.out) << joined(w.args);
+    }
+}
+
+// A module name of the length Fortran allows, under -mxname; one past it is refused.
+TEST_F(E2eTest, LongModuleNamesUnderTheirOption) {
+    const std::string name(40, 'q');
+    dir.write("m.f90", "module " + name + "\nend module\n");
+    dir.write("p.f90", "program p\nuse " + name + "\nend program\n");
+    run_result r = run({"-mxname40", "m.f90", "p.f90"});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.out,
+              fortran_makefile("p.exe", {{"m.f90", ""}, {"p.f90", " \"$(OBJDIR)\\m.obj\""}}));
+    run_result f = run({"-mxname39", "m.f90", "p.f90"});
+    EXPECT_EQ(f.status, 1);
+    EXPECT_EQ(f.out, "#ERROR#  too long module name bun=[module " + name + "]\n");
 }
 
 } // namespace

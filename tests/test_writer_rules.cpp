@@ -127,13 +127,23 @@ std::string fortran_compile_line(const std::string& stem, const std::string& ext
            "/I\"$(INCDIR)\" $(FFLAGS) \"$(SRCDIR)\\" + stem + "." + ext + "\"";
 }
 
-TEST(OutputSrcs, CompileLineOf131IsWrittenAnd132Fails) {
-    // Stem and extension chosen so that the line is exactly 131 and 132 characters long.
-    std::string stem(21, 's');
-    ASSERT_EQ(fortran_compile_line(stem, "f").size(), 131u);
-    ASSERT_EQ(fortran_compile_line(stem, "f9").size(), 132u);
+void expect_compile_line_bound(int line_max);
 
-    writer_room room;
+TEST(OutputSrcs, CompileLineOfTheLongestLengthIsWrittenAndOneMoreFails) {
+    // Stem and extension chosen so that the line is exactly as long as the bound, and one
+    // more: the makefile's own 131 and a longer bound the run chose.
+    for (int line_max : {131, 301}) {
+        SCOPED_TRACE(line_max);
+        expect_compile_line_bound(line_max);
+    }
+}
+
+void expect_compile_line_bound(int line_max) {
+    std::string stem((line_max - 89) / 2, 's'); // the name stands twice in the line
+    ASSERT_EQ(fortran_compile_line(stem, "f").size(), std::size_t(line_max));
+    ASSERT_EQ(fortran_compile_line(stem, "f9").size(), std::size_t(line_max) + 1);
+
+    writer_room room(line_max);
     srctab_row fits = make_src(stem + ".f");
     written ok = run([&] { return output_srcs(1, room.w, &fits, 1); });
     EXPECT_EQ(ok.result, 4);
