@@ -141,9 +141,36 @@ int included_file(const char* stmt, const char* bun, char* name) {
     return bunclass_include;
 }
 
+// A pointer assignment: "=>" before the first comma (p => t, use_x => y, programs_p => t).
+// It is never a keyword statement, while USE m, a => b keeps its meaning.
+bool is_pointer_assignment(const char* stmt) {
+    const char* arrow = std::strstr(stmt, "=>");
+    if (arrow == nullptr) return false;
+    const char* comma = std::strchr(stmt, ',');
+    return comma == nullptr || arrow < comma;
+}
+
+// #include "name", which the reader hands over only outside a continued statement, is an
+// include as INCLUDE 'name' is; any other preprocessor line is no statement of interest.
+int preprocessor_include(const char* stmt, const char* bun, char* name) {
+    static constexpr char directive[] = "#include\"";
+    constexpr int directive_len = sizeof directive - 1;
+    if (std::strncmp(stmt, directive, directive_len) != 0) return bunclass_other;
+    const char* first = stmt + directive_len;
+    const char* close = std::strchr(first, '"');
+    if (close == nullptr)
+        return analyser_fault("delimiter not found in include statement", true, bun, name, tag);
+    int len = static_cast<int>(close - first);
+    if (len == 0) return analyser_fault("include file name not found", true, bun, name, tag);
+    std::memcpy(name, first, static_cast<size_t>(len)); // at most fort_window - 10 chars
+    name[len] = '\0';
+    return bunclass_include;
+}
+
 // Whether a statement whose first character is c may begin with one of the keywords.
 bool may_be_keyword(char c) {
     switch (ascii_upper(c)) {
+    case '#':
     case 'I':
     case 'M':
     case 'P':
@@ -171,9 +198,11 @@ int build_ana_fort(const char* bun, char* name, int name_max) {
         if (!is_blank(bun[i])) stmt[len++] = bun[i];
     stmt[len] = '\0';
 
+    if (stmt[0] == '#') return preprocessor_include(stmt, bun, name);
     const char* eq = std::strchr(stmt, '=');
     if (eq != nullptr && eq[1] != '>' && !is_use_only(stmt, static_cast<int>(eq - stmt)))
         return bunclass_other;
+    if (is_pointer_assignment(stmt)) return bunclass_other;
 
     const statement s{bun, stmt, name_max};
     if (starts_nocase(stmt, "MODULE")) {

@@ -22,8 +22,9 @@ int build_read_c(text_input& in, char* bun, int flg_first, char* cdstack, int* f
 // other lang): a bunclass_* code; name (name_size bytes) receives the name or is emptied.
 // name_max is the longest module, used-module and program name the run allows.
 int mprc_anabun(int lang, const char* bun, char* name, int name_max);
-// MODULE, USE (or SUBMODULE's ancestor), INCLUDE, PROGRAM or another statement, judged on its
-// first fort_window characters; bunclass_fault after the report of a missing or faulty name,
+// MODULE, USE (or SUBMODULE's ancestor), INCLUDE or #include "name", PROGRAM or another
+// statement (a pointer assignment among them), judged on its first fort_window characters;
+// bunclass_fault after the report of a missing or faulty name,
 // or of a module, used-module or program name over name_max characters.
 int build_ana_fort(const char* bun, char* name, int name_max);
 // #include "name" or another statement, judged on its first c_window characters;
@@ -33,6 +34,6 @@ int build_ana_c(const char* bun, char* name);
 // The language of a source file from its name: lang_fortran when the character after the
 // first dot is f or F, lang_c when it is c or C, lang_none for any other name.
 int source_language(const char* name);
-// The source form of a Fortran file from its name: form_free when the text after the first dot
+// The source form of a Fortran file from its name: form_free when the text after the last dot
 // is f90, f95, f03 or f08 (letter case ignored), form_fixed for every other name.
 int source_form(const char* name);

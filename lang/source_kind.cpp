@@ -22,7 +22,7 @@ int source_language(const char* name) {
 }
 
 int source_form(const char* name) {
-    const char* dot = std::strchr(name, '.');
+    const char* dot = std::strrchr(name, '.');
     if (!dot) return form_fixed;
     const std::string_view ext(dot + 1);
     for (const char* free_ext : {"f90", "f95", "f03", "f08"})
