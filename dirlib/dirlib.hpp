@@ -1,12 +1,17 @@
 // The directory library. Its own calling convention: every argument by reference,
 // blank-padded character fields with explicit lengths, ierror 0 or -1, and one-line reports
-// ("\nError at ...") on standard output. It depends on nothing else of the tool; every
-// routine is also exported with C linkage under the name gfortran gives it (opndir_, ...).
+// ("\nError at ...") on its report stream, standard output unless the caller sets another.
+// It depends on nothing else of the tool; every routine is also exported with C linkage under
+// the name gfortran gives it (opndir_, ...).
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+// Sends every report of the library to fp from now on; null sends them to standard output
+// again (C++ only). The library never closes fp.
+void set_dirlib_reports(std::FILE* fp);
 
 // Entry types (itype) that rddir, isadir and isstat give.
 constexpr int itype_file = 0;      // a regular file

@@ -5,6 +5,7 @@
 #include "file_search.hpp"
 #include "path_native.hpp"
 #include "platform.hpp"
+#include "reports.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -52,8 +53,9 @@ int count_names(int handle, const pattern_texts& t, name_census& c) {
     file_search* s = nullptr;
     const char* name = nullptr;
     if (search_first(s, dir, t.pattern.get(), name) != search_status::found) {
-        std::printf("\nError at opndir : Failed to call FindFirstFile. Handle is %d : (%s).\n",
-                    handle, t.full.get());
+        std::fprintf(report_stream(),
+                     "\nError at opndir : Failed to call FindFirstFile. Handle is %d : (%s).\n",
+                     handle, t.full.get());
         return -1;
     }
     search_status st = search_status::found;
@@ -66,13 +68,15 @@ int count_names(int handle, const pattern_texts& t, name_census& c) {
     }
     int result = 0;
     if (st == search_status::failed) {
-        std::printf("\nError at opndir : Failed to call FindNextFile. Handle is %d : (%s).\n",
-                    handle, t.full.get());
+        std::fprintf(report_stream(),
+                     "\nError at opndir : Failed to call FindNextFile. Handle is %d : (%s).\n",
+                     handle, t.full.get());
         result = -1;
     }
     if (!search_close(s)) {
-        std::printf("\nError at opndir : Failed to call FindCloseFile. Handle is %d : (%s).\n",
-                    handle, t.full.get());
+        std::fprintf(report_stream(),
+                     "\nError at opndir : Failed to call FindCloseFile. Handle is %d : (%s).\n",
+                     handle, t.full.get());
         result = -1;
     }
     return result;
@@ -95,8 +99,9 @@ int store_names(int handle, int dirlen, const pattern_texts& t, const name_censu
     const char* name = nullptr;
     search_status st = search_first(s, dir, t.pattern.get(), name);
     if (st != search_status::found) {
-        std::printf("\nError at opndir : Failed to call FindFirstFile. Handle is %d : (%s).\n",
-                    handle, t.full.get());
+        std::fprintf(report_stream(),
+                     "\nError at opndir : Failed to call FindFirstFile. Handle is %d : (%s).\n",
+                     handle, t.full.get());
         return -1;
     }
     while (st == search_status::found && stored < c.count) {
@@ -115,13 +120,15 @@ int store_names(int handle, int dirlen, const pattern_texts& t, const name_censu
     }
     int result = static_cast<int>(stored);
     if (st == search_status::failed) {
-        std::printf("\nError at opndir : Failed to call FindNextFile. Handle is %d : (%s).\n",
-                    handle, dir);
+        std::fprintf(report_stream(),
+                     "\nError at opndir : Failed to call FindNextFile. Handle is %d : (%s).\n",
+                     handle, dir);
         result = -1;
     }
     if (!search_close(s)) {
-        std::printf("\nError at opndir : Failed to call FindCloseFile. Handle is %d : (%s).\n",
-                    handle, dir);
+        std::fprintf(report_stream(),
+                     "\nError at opndir : Failed to call FindCloseFile. Handle is %d : (%s).\n",
+                     handle, dir);
         result = -1;
     }
     return result;
@@ -174,7 +181,7 @@ int Set_PATH(const int& pathlen, const char* path, int& dirlen, char* dirbuf, co
     texts.dir.reset(new (std::nothrow) char[room + 1]);
     if (!texts.pattern || !texts.full || !texts.dir) {
         texts = pattern_texts{};
-        std::printf("\nError at Set_PATH : Failed to allocate memory.\n");
+        std::fprintf(report_stream(), "\nError at Set_PATH : Failed to allocate memory.\n");
         return 0;
     }
     std::memcpy(texts.pattern.get(), path, n);
@@ -208,13 +215,15 @@ void opndir(int& ierror, const int& handle, const int& pathlen, const char* path
     ierror = 0;
     dirlen = 0;
     if (handle != 0) {
-        std::printf("\nError at opndir : Directry handle is invalid. Handle is %d.\n", handle);
+        std::fprintf(report_stream(),
+                     "\nError at opndir : Directry handle is invalid. Handle is %d.\n", handle);
         ierror = -1;
         return;
     }
     if (slot.count != closed) {
-        std::printf("\nError at opndir : Directry handle is already opened. Handle is %d\n",
-                    handle);
+        std::fprintf(report_stream(),
+                     "\nError at opndir : Directry handle is already opened. Handle is %d\n",
+                     handle);
         ierror = -1;
         return;
     }
@@ -232,8 +241,9 @@ void opndir(int& ierror, const int& handle, const int& pathlen, const char* path
                        static_cast<std::size_t>(dirlen) + census.longest + 1;
     std::unique_ptr<unsigned char[]> list(new (std::nothrow) unsigned char[size]);
     if (!list) {
-        std::printf("\nError at opndir : Failed to allocate memory. Handle is %d : (%s).\n", handle,
-                    texts.full.get());
+        std::fprintf(report_stream(),
+                     "\nError at opndir : Failed to allocate memory. Handle is %d : (%s).\n",
+                     handle, texts.full.get());
         ierror = -1;
         return;
     }
@@ -257,13 +267,15 @@ void rddir(int& ierror, const int& handle, const int& buflen, int& itype, int& n
     itype = itype_file;
     if (buflen > 0) std::memset(namebuf, ' ', static_cast<std::size_t>(buflen));
     if (handle != 0) {
-        std::printf("\nError at rddir : Directry handle is invalid. Handle is %d.\n", handle);
+        std::fprintf(report_stream(),
+                     "\nError at rddir : Directry handle is invalid. Handle is %d.\n", handle);
         ierror = -1;
         itype = itype_other;
         return;
     }
     if (slot.count == closed) {
-        std::printf("\nError at rddir : Directry handle is not opened. Handle is %d\n", handle);
+        std::fprintf(report_stream(),
+                     "\nError at rddir : Directry handle is not opened. Handle is %d\n", handle);
         ierror = -1;
         itype = itype_other;
         return;
@@ -271,7 +283,8 @@ void rddir(int& ierror, const int& handle, const int& buflen, int& itype, int& n
     if (slot.pos >= slot.count) {
         // The first call past the last entry is the normal end; only later ones are faults.
         if (slot.pos > slot.count)
-            std::printf(
+            std::fprintf(
+                report_stream(),
                 "\nError at rddir : No more files. Directry handle must be closed. Handle is %d\n",
                 handle);
         if (slot.pos < 0x7fffffff) ++slot.pos;
@@ -289,12 +302,14 @@ void rddir(int& ierror, const int& handle, const int& buflen, int& itype, int& n
 void clsdir(int& ierror, const int& handle) {
     ierror = 0;
     if (handle != 0) {
-        std::printf("\nError at clsdir : Directry handle is invalid. Handle is %d.\n", handle);
+        std::fprintf(report_stream(),
+                     "\nError at clsdir : Directry handle is invalid. Handle is %d.\n", handle);
         ierror = -1;
         return;
     }
     if (slot.count == closed) {
-        std::printf("\nError at clsdir : Directry handle is not opened. Handle is %d\n", handle);
+        std::fprintf(report_stream(),
+                     "\nError at clsdir : Directry handle is not opened. Handle is %d\n", handle);
         ierror = -1;
         return;
     }

@@ -2,6 +2,7 @@
 #include "dirlib.hpp"
 #include "path_native.hpp"
 #include "platform.hpp"
+#include "reports.hpp"
 
 #include <algorithm>
 #include <climits>
@@ -66,7 +67,7 @@ void one_path_operation(int& ierror, int len, const char* name, path_operation o
     if (!take_name(ierror, len, name, text.routine, text.blank_message, given, native)) return;
     ierror = 0;
     if (run_operation(op, native.str) != 0) {
-        std::printf(text.failure, given.str);
+        std::fprintf(report_stream(), text.failure, given.str);
         ierror = -1;
     }
 }
@@ -141,21 +142,24 @@ void renamf(int& ierror, const int& oldlen, const char* oldname, const int& newl
                    "\nError at renamf : A new filename is not specified.\n", new_given, new_native))
         return;
     if (path_itype(old_native.str) < 0) {
-        std::printf("\nError at renamf : A file which has a old filename(%s) dose not exits.\n",
-                    old_given.str);
+        std::fprintf(report_stream(),
+                     "\nError at renamf : A file which has a old filename(%s) dose not exits.\n",
+                     old_given.str);
         ierror = -1;
         return;
     }
     if (std::strcmp(old_given.str, new_given.str) == 0) return;
     if (replace != 1 && path_itype(new_native.str) >= 0) {
-        std::printf("\nError at renamf : A file which has a new filename(%s) exits already.\n",
-                    new_given.str);
+        std::fprintf(report_stream(),
+                     "\nError at renamf : A file which has a new filename(%s) exits already.\n",
+                     new_given.str);
         ierror = -1;
         return;
     }
     if (!rename_file(old_native.str, new_native.str, replace == 1)) {
-        std::printf("\nError at renamf : Failed to make link: Old name(%s):New name(%s).\n",
-                    old_given.str, new_given.str);
+        std::fprintf(report_stream(),
+                     "\nError at renamf : Failed to make link: Old name(%s):New name(%s).\n",
+                     old_given.str, new_given.str);
         ierror = -1;
     }
 }

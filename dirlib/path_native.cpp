@@ -1,6 +1,7 @@
 #include "path_native.hpp"
 #include "dirlib.hpp"
 #include "platform.hpp"
+#include "reports.hpp"
 
 #include <cstdio>
 #include <cstring>
@@ -48,9 +49,9 @@ bool take_name(int& ierror, int len, const char* field, const char* routine,
     int got = name_from_field(len, field, given, native);
     if (got > 0) return true;
     if (got == 0)
-        std::printf("%s", blank_message);
+        std::fputs(blank_message, report_stream());
     else
-        std::printf("\nError at %s : Failed to allocate memory.\n", routine);
+        std::fprintf(report_stream(), "\nError at %s : Failed to allocate memory.\n", routine);
     ierror = -1;
     return false;
 }

@@ -1,11 +1,12 @@
 // What the directory library's tests share: a directory of their own per test, blank-padded
-// fields, and a scan read to its end.
+// fields, the library's reports read back, and a scan read to its end.
 #pragma once
 
 #include "dirlib.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,10 +14,27 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 namespace dirlib_test {
+
+inline std::FILE* report_file = nullptr;
+
+// Sends the library's reports from here on into a temporary file of their own.
+inline void capture_reports() {
+    set_dirlib_reports(report_file = std::tmpfile());
+}
+
+// The reports written since capture_reports; later ones go to standard output again.
+inline std::string captured_reports() {
+    set_dirlib_reports(nullptr);
+    if (report_file == nullptr) return "(no temporary file for the reports)";
+    std::string text;
+    std::rewind(report_file);
+    for (int c; (c = std::fgetc(report_file)) != EOF;)
+        text += static_cast<char>(c);
+    std::fclose(report_file);
+    return text;
+}
 
 // s filled with blanks to width, as a blank-padded field.
 inline std::string pad(const std::string& s, std::size_t width) {

@@ -33,9 +33,9 @@ TEST_F(DirlibTest, IsadirTypesAPathAndReportsOnlyABlankName) {
     };
     for (const auto& c : cases) {
         int ierror = 7, itype = 7;
-        CaptureStdout();
+        capture_reports();
         isadir(ierror, static_cast<int>(c.field.size()), c.field.data(), itype);
-        EXPECT_EQ(GetCapturedStdout(), c.out) << c.field;
+        EXPECT_EQ(captured_reports(), c.out) << c.field;
         EXPECT_EQ(ierror, c.ierror) << c.field;
         EXPECT_EQ(itype, c.itype) << c.field;
         // The open that asks the open file gives the same type, and opens only a file (the
@@ -76,15 +76,15 @@ TEST_F(DirlibTest, IsstatGivesSizePermissionsAndTwentyCharacterLocalTimes) {
     EXPECT_EQ(std::string(atime, 20), "2021-02-01  09-05-07");
 
     std::string missing = at("gone");
-    CaptureStdout();
+    capture_reports();
     isstat(ierror, static_cast<int>(missing.size()), missing.data(), itype, size, r, w, x, atime,
            ctime, mtime);
-    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(captured_reports(), "");
     EXPECT_EQ(ierror, -1);
     EXPECT_EQ(itype, -1);
-    CaptureStdout();
+    capture_reports();
     isstat(ierror, 3, "   ", itype, size, r, w, x, atime, ctime, mtime);
-    EXPECT_EQ(GetCapturedStdout(), "\nError at isstat : A filename is not specified.\n");
+    EXPECT_EQ(captured_reports(), "\nError at isstat : A filename is not specified.\n");
     EXPECT_EQ(itype, -1);
 }
 
@@ -116,9 +116,9 @@ TEST_F(DirlibTest, OneNameOperationsReportTheirFailuresWithTheNameAsGiven) {
     };
     for (const auto& s : steps) {
         int ierror = 7;
-        CaptureStdout();
+        capture_reports();
         s.routine(ierror, static_cast<int>(s.name.size()), s.name.data());
-        EXPECT_EQ(GetCapturedStdout(), s.out) << s.name;
+        EXPECT_EQ(captured_reports(), s.out) << s.name;
         EXPECT_EQ(ierror, s.ierror) << s.name;
     }
     EXPECT_FALSE(fs::exists(f));
@@ -137,9 +137,9 @@ TEST_F(DirlibTest, ChgdirAndGetdirAgreeAndAShortBufferStaysBlank) {
     EXPECT_EQ(dirlen, static_cast<int>(target.size()));
 
     std::string shorter(target.size() - 1, '#');
-    CaptureStdout();
+    capture_reports();
     getdir(ierror, static_cast<int>(shorter.size()), shorter.data(), dirlen);
-    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(captured_reports(), "");
     EXPECT_EQ(ierror, -1);
     EXPECT_EQ(shorter, std::string(shorter.size(), ' '));
     fs::current_path(saved);
@@ -180,10 +180,10 @@ TEST_F(DirlibTest, RenamfCases) {
         if (auto p = out.find("%o"); p != std::string::npos) out.replace(p, 2, at(c.oldname));
         if (auto p = out.find("%n"); p != std::string::npos) out.replace(p, 2, n);
         int ierror = 7;
-        CaptureStdout();
+        capture_reports();
         renamf(ierror, static_cast<int>(o.size()), o.data(), static_cast<int>(n.size()), n.data(),
                c.replace);
-        EXPECT_EQ(GetCapturedStdout(), out) << c.what;
+        EXPECT_EQ(captured_reports(), out) << c.what;
         EXPECT_EQ(ierror, c.ierror) << c.what;
         for (const auto& [name, text] : c.after) {
             if (text.empty())
@@ -197,11 +197,11 @@ TEST_F(DirlibTest, RenamfCases) {
 
 TEST_F(DirlibTest, RenamfReportsBlankNames) {
     int ierror = 7;
-    CaptureStdout();
+    capture_reports();
     renamf(ierror, 0, "", 3, "new", 0);
     renamf(ierror, 3, "old", 4, "    ", 0);
-    EXPECT_EQ(GetCapturedStdout(), "\nError at renamf : A old filename is not specified.\n"
-                                   "\nError at renamf : A new filename is not specified.\n");
+    EXPECT_EQ(captured_reports(), "\nError at renamf : A old filename is not specified.\n"
+                                  "\nError at renamf : A new filename is not specified.\n");
     EXPECT_EQ(ierror, -1);
 }
 

@@ -11,20 +11,20 @@ TEST(DirlibHandles, EveryRoutineRefusesAHandleOtherThanZero) {
         int ierror = 0, dirlen = 0, itype = 0, namelen = 0;
         char dirbuf[8], name[8];
         std::string h = std::to_string(handle);
-        CaptureStdout();
+        capture_reports();
         opndir(ierror, handle, 3, "*.f", dirlen, dirbuf, 0);
-        EXPECT_EQ(GetCapturedStdout(),
+        EXPECT_EQ(captured_reports(),
                   "\nError at opndir : Directry handle is invalid. Handle is " + h + ".\n");
         EXPECT_EQ(ierror, -1);
-        CaptureStdout();
+        capture_reports();
         rddir(ierror, handle, 8, itype, namelen, name);
-        EXPECT_EQ(GetCapturedStdout(),
+        EXPECT_EQ(captured_reports(),
                   "\nError at rddir : Directry handle is invalid. Handle is " + h + ".\n");
         EXPECT_EQ(ierror, -1);
         EXPECT_EQ(itype, 999);
-        CaptureStdout();
+        capture_reports();
         clsdir(ierror, handle);
-        EXPECT_EQ(GetCapturedStdout(),
+        EXPECT_EQ(captured_reports(),
                   "\nError at clsdir : Directry handle is invalid. Handle is " + h + ".\n");
         EXPECT_EQ(ierror, -1);
     }
@@ -33,10 +33,10 @@ TEST(DirlibHandles, EveryRoutineRefusesAHandleOtherThanZero) {
 TEST(DirlibHandles, ReadingOrClosingAClosedSlotIsReported) {
     int ierror = 0, itype = 0, namelen = 0;
     char name[8];
-    CaptureStdout();
+    capture_reports();
     rddir(ierror, 0, 8, itype, namelen, name);
     clsdir(ierror, 0);
-    EXPECT_EQ(GetCapturedStdout(),
+    EXPECT_EQ(captured_reports(),
               "\nError at rddir : Directry handle is not opened. Handle is 0\n"
               "\nError at clsdir : Directry handle is not opened. Handle is 0\n");
     EXPECT_EQ(ierror, -1);
@@ -70,16 +70,16 @@ TEST_F(DirlibTest, ListIsSortedIgnoringCaseThenByBytesAndEndsSilentlyOnce) {
         EXPECT_EQ(ierror, 0);
         EXPECT_EQ(itype, 0);
     }
-    CaptureStdout();
+    capture_reports();
     rddir(ierror, 0, 16, itype, namelen, name);
-    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(captured_reports(), "");
     EXPECT_EQ(ierror, -1);
     EXPECT_EQ(itype, -1);
     for (int again = 0; again < 2; ++again) {
-        CaptureStdout();
+        capture_reports();
         rddir(ierror, 0, 16, itype, namelen, name);
-        EXPECT_EQ(GetCapturedStdout(), "\nError at rddir : No more files. Directry handle must be "
-                                       "closed. Handle is 0\n");
+        EXPECT_EQ(captured_reports(), "\nError at rddir : No more files. Directry handle must be "
+                                      "closed. Handle is 0\n");
         EXPECT_EQ(ierror, -1);
         EXPECT_EQ(itype, -1);
     }
@@ -112,9 +112,9 @@ TEST_F(DirlibTest, OpeningTwiceLeavesTheFirstListIntact) {
     std::string dirbuf(first.size(), ' ');
     opndir(ierror, 0, static_cast<int>(first.size()), first.data(), dirlen, dirbuf.data(), 0);
     ASSERT_EQ(ierror, 0);
-    CaptureStdout();
+    capture_reports();
     opndir(ierror, 0, static_cast<int>(second.size()), second.data(), dirlen, dirbuf.data(), 0);
-    EXPECT_EQ(GetCapturedStdout(),
+    EXPECT_EQ(captured_reports(),
               "\nError at opndir : Directry handle is already opened. Handle is 0\n");
     EXPECT_EQ(ierror, -1);
     char name[8];
@@ -162,18 +162,18 @@ TEST_F(DirlibTest, PatternMatchingNothingFailsWithTheFullPattern) {
     for (const std::string& pattern : {at("*.zz"), at("missing") + "\\*.f"}) {
         int ierror = 0, dirlen = 0, itype = 0, namelen = 0;
         std::string dirbuf(pattern.size(), ' ');
-        CaptureStdout();
+        capture_reports();
         opndir(ierror, 0, static_cast<int>(pattern.size()), pattern.data(), dirlen, dirbuf.data(),
                0);
-        EXPECT_EQ(GetCapturedStdout(),
+        EXPECT_EQ(captured_reports(),
                   "\nError at opndir : Failed to call FindFirstFile. Handle is 0 : (" + pattern +
                       ").\n");
         EXPECT_EQ(ierror, -1);
         // The slot stayed closed.
         char name[4];
-        CaptureStdout();
+        capture_reports();
         rddir(ierror, 0, 4, itype, namelen, name);
-        EXPECT_EQ(GetCapturedStdout(),
+        EXPECT_EQ(captured_reports(),
                   "\nError at rddir : Directry handle is not opened. Handle is 0\n");
     }
 }
