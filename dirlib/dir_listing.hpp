@@ -35,7 +35,9 @@ bool expand_pattern(dir_listings& kept, const char* path, std::vector<const char
 // is a directory separator), with its entry type in itype as isadir gives it (0 regular file,
 // 1 directory, 999 anything else, -1 no entry). Null unless itype is 0 and the open succeeded;
 // a regular file that cannot be opened gives null and itype 0. Where the system allows, the
-// type is asked of the open file and a FIFO is not waited for. Reports nothing.
+// type is asked of the open file and a FIFO is not waited for. A path ending in a blank is
+// typed without its trailing blanks, as isadir reads a name field, and opened as it is.
+// Reports nothing.
 std::FILE* fopen_regular(const char* path, int& itype);
 
 // Lets the process hold as many open streams as the C runtime allows (an include chain keeps

@@ -147,6 +147,12 @@ bool listed_before(const char* a, const char* b) {
     return std::strcmp(a, b) < 0;
 }
 
+std::size_t directory_part_length(const char* text, std::size_t n) {
+    while (n > 0 && text[n - 1] != '/' && text[n - 1] != '\\' && text[n - 1] != ':')
+        --n;
+    return n;
+}
+
 int strip_quotes(char* destination, const char* source) {
     int count = 0;
     char open = '\0'; // the quote character of the quotation we are in, if any
@@ -198,8 +204,7 @@ int Set_PATH(const int& pathlen, const char* path, int& dirlen, char* dirbuf, co
         --n;
     full[n] = '\0';
 
-    while (n > 0 && full[n - 1] != '/' && full[n - 1] != '\\' && full[n - 1] != ':')
-        --n;
+    n = directory_part_length(full, n);
     std::strcpy(texts.pattern.get(), full[n] != '\0' ? full + n : "*");
     std::memcpy(texts.dir.get(), full, n);
     texts.dir[n] = '\0';

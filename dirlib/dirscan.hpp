@@ -1,6 +1,7 @@
 // The internal routines of the directory scan, open to the library's tests.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 
 // The working texts of one opndir call: released when it returns, on every path.
@@ -14,6 +15,10 @@ struct pattern_texts {
 // quotation; a doubled closing quote inside one stands for itself) and ends it with a NUL.
 // destination needs room for strlen(source) + 1 characters. Returns the characters written.
 int strip_quotes(char* destination, const char* source);
+
+// The length of the directory part of the first n characters of text: up to and including
+// the last '/', '\' or ':', 0 when there is none.
+std::size_t directory_part_length(const char* text, std::size_t n);
 
 // Splits a blank-padded path pattern at its last '/', '\' or ':' into the directory part
 // (separator kept, also copied to dirbuf with its length in dirlen) and the file pattern,

@@ -1,4 +1,5 @@
 // The platform seam on POSIX systems.
+#include "dir_listing.hpp"
 #include "dirlib.hpp"
 #include "path_native.hpp"
 #include "platform.hpp"

@@ -1,5 +1,6 @@
 // The one-path queries and operations of the directory library (isadir, isstat, makdir,
 // rmvdir, chgdir, rmvfil, getdir, renamf, fopen_native) and their exact one-line reports.
+#include "dir_listing.hpp"
 #include "dirlib_test.hpp"
 
 #include <cstring>
@@ -12,6 +13,7 @@ TEST_F(DirlibTest, IsadirTypesAPathAndReportsOnlyABlankName) {
     touch(dir / "sub" / "f.f");
 #ifndef _WIN32
     ASSERT_EQ(mkfifo(at("pipe.f").c_str(), 0600), 0);
+    touch(dir / "blank.f "); // a name field never holds it: its trailing blank is dropped
 #endif
     std::string long_name = at("") + std::string(200 - at("").size(), 'n');
     touch(long_name);
@@ -26,6 +28,7 @@ TEST_F(DirlibTest, IsadirTypesAPathAndReportsOnlyABlankName) {
         {at("none.f"), -1, -1, ""},
 #ifndef _WIN32
         {at("pipe.f"), 0, 999, ""},
+        {at("blank.f "), -1, -1, ""},
 #endif
         {long_name, 0, 0, ""},
         {std::string(20, ' '), -1, -1, "\nError at isadir : A filename is not specified.\n"},
@@ -38,12 +41,13 @@ TEST_F(DirlibTest, IsadirTypesAPathAndReportsOnlyABlankName) {
         EXPECT_EQ(captured_reports(), c.out) << c.field;
         EXPECT_EQ(ierror, c.ierror) << c.field;
         EXPECT_EQ(itype, c.itype) << c.field;
-        // The open that asks the open file gives the same type, and opens only a file (the
-        // FIFO without waiting for a writer). It takes a path as it is: no blank fields.
-        if (c.field.empty() || c.field.back() == ' ') continue;
+        // The open for the scan gives the same type, and opens only a file (the FIFO without
+        // waiting for a writer). It opens a path ending in a blank as it is, with the blank.
         std::FILE* f = fopen_regular(c.field.c_str(), itype);
         EXPECT_EQ(itype, c.itype) << c.field;
-        EXPECT_EQ(f != nullptr, c.itype == 0) << c.field;
+        if (c.field.empty() || c.field.back() != ' ') {
+            EXPECT_EQ(f != nullptr, c.itype == 0) << c.field;
+        }
         if (f != nullptr) std::fclose(f);
     }
 }

@@ -1,5 +1,7 @@
-// The directory scan through the library's own calling convention (opndir, rddir, clsdir):
-// sorted lists, handles, patterns and quotes, and the exact one-line reports.
+// The directory scan through the library's own calling convention (opndir, rddir, clsdir), and
+// the expansion the tool's scan takes (expand_pattern): sorted lists, handles, patterns and
+// quotes, and the exact one-line reports.
+#include "dir_listing.hpp"
 #include "dirlib_test.hpp"
 #include "dirscan.hpp"
 #include "file_search.hpp"
@@ -157,17 +159,29 @@ TEST_F(DirlibTest, PatternsListDirectoriesDotNamesAndTheDirectoriesOwnEntries) {
     }
 }
 
+// The expansion for the scan fails as the scan would, with the same report, also for a
+// pattern served from the listing kept for an earlier one.
 TEST_F(DirlibTest, PatternMatchingNothingFailsWithTheFullPattern) {
     touch(dir / "a.f");
-    for (const std::string& pattern : {at("*.zz"), at("missing") + "\\*.f"}) {
+    dir_listings kept;
+    struct {
+        std::string pattern, full;
+    } cases[] = {
+        {at("*.zz"), at("*.zz")},
+        {at("missing") + "\\*.f", at("missing") + "\\*.f"},
+        {at("a.f") + "\\*.f", at("a.f") + "\\*.f"}, // a file where a directory should be
+        {at("missing") + "\\  ", at("missing") + "\\*"},
+        {at("b?"), at("b?")},
+    };
+    for (const auto& [pattern, full] : cases) {
+        const std::string report =
+            "\nError at opndir : Failed to call FindFirstFile. Handle is 0 : (" + full + ").\n";
         int ierror = 0, dirlen = 0, itype = 0, namelen = 0;
         std::string dirbuf(pattern.size(), ' ');
         capture_reports();
         opndir(ierror, 0, static_cast<int>(pattern.size()), pattern.data(), dirlen, dirbuf.data(),
                0);
-        EXPECT_EQ(captured_reports(),
-                  "\nError at opndir : Failed to call FindFirstFile. Handle is 0 : (" + pattern +
-                      ").\n");
+        EXPECT_EQ(captured_reports(), report);
         EXPECT_EQ(ierror, -1);
         // The slot stayed closed.
         char name[4];
@@ -175,6 +189,11 @@ TEST_F(DirlibTest, PatternMatchingNothingFailsWithTheFullPattern) {
         rddir(ierror, 0, 4, itype, namelen, name);
         EXPECT_EQ(captured_reports(),
                   "\nError at rddir : Directry handle is not opened. Handle is 0\n");
+        std::vector<const char*> names{"stale"};
+        capture_reports();
+        EXPECT_FALSE(expand_pattern(kept, pattern.c_str(), names)) << pattern;
+        EXPECT_EQ(captured_reports(), report);
+        EXPECT_TRUE(names.empty()) << pattern;
     }
 }
 
@@ -260,29 +279,22 @@ TEST(DirlibSetPath, PatternSplitsAtTheLastSeparatorOrColon) {
     }
 }
 
-#ifndef _WIN32 // there every pattern goes to the system's search
-// The listing that serves many patterns of one directory lists what the scan lists.
-TEST_F(DirlibTest, DirectoryListingMatchedAgainstPatternsGivesTheScansNames) {
+// The expansion for the scan lists what the directory scan lists, one listing of the directory
+// serving every pattern.
+TEST_F(DirlibTest, ExpandedPatternsGiveTheScansNames) {
     for (const char* name : {"B.f", "a.f", "A.f", "x.F90", ".h.f", "c.c", "ab.for"})
         touch(dir / name);
     fs::create_directory(dir / "d.f");
-    std::vector<std::string> names;
-    ASSERT_TRUE(list_directory((at("") + "/").c_str(), names));
-    for (const char* pattern : {"*.f", "*.F*", "?.?", "*", "a*", "*.zz"}) {
-        std::vector<std::string> matched;
-        for (const std::string& n : names)
-            if (pattern_matches(pattern, n.c_str())) matched.push_back(n);
+    dir_listings kept;
+    for (const char* pattern : {"*.f", "*.F*", "?.?", "*", "a*", "  "}) {
+        std::vector<const char*> names;
+        EXPECT_TRUE(expand_pattern(kept, at(pattern).c_str(), names)) << pattern;
         std::vector<std::string> scanned;
-        const std::string path = at("") + "/" + pattern;
-        if (!matched.empty())
-            for (const scan_item& i : scan(path))
-                scanned.push_back(i.name);
-        EXPECT_EQ(matched, scanned) << pattern;
+        for (const scan_item& i : scan(at(pattern)))
+            scanned.push_back(i.name);
+        EXPECT_EQ(std::vector<std::string>(names.begin(), names.end()), scanned) << pattern;
     }
-    EXPECT_FALSE(list_directory(at("none/").c_str(), names));
-    EXPECT_TRUE(names.empty());
 }
-#endif
 
 #ifndef _WIN32 // the POSIX layer's own matching; on Windows the system search decides
 TEST(DirlibSearch, WildcardsMatchLikeTheWindowsSearch) {
