@@ -2,12 +2,11 @@
 // blank-padded character fields with explicit lengths, ierror 0 or -1, and one-line reports
 // ("\nError at ...") on its report stream, standard output unless the caller sets another.
 // It depends on nothing else of the tool; every routine is also exported with C linkage under
-// the name gfortran gives it (opndir_, ...).
+// the name gfortran gives it (opndir_, ...). What the tool's scan takes from the library is
+// in dir_listing.hpp.
 #pragma once
 
 #include <cstdio>
-#include <string>
-#include <vector>
 
 // Sends every report of the library to fp from now on; null sends them to standard output
 // again (C++ only). The library never closes fp.
@@ -54,27 +53,6 @@ void getdir(int& ierror, const int& buflen, char* buffer, int& dirlen);
 // step, otherwise it is reported and both files stay.
 void renamf(int& ierror, const int& oldlen, const char* oldname, const int& newlen,
             const char* newname, const int& replace);
-
-// Opens a file by the path as the tool forms it: on POSIX every backslash is a directory
-// separator; on Windows the path goes to the system unchanged. Null, silently, on failure.
-std::FILE* fopen_native(const char* path, const char* mode);
-
-// For a caller that expands many patterns of one directory (C++ only): the directory read
-// once, each pattern matched against its names, with what opndir and rddir would list.
-// Splits a path pattern as opndir does: trailing blanks dropped, the directory part up to its
-// last '/', '\' or ':' (kept), the rest the file pattern ("*" when empty).
-void split_pattern(const char* path, std::string& dir, std::string& pattern);
-// Every name in dir (a directory part as split_pattern gives it), in rddir's order. False,
-// with no names, when the directory cannot be read so; on Windows always (its search also
-// matches each name's short form: there each pattern goes to opndir). Reports nothing.
-bool list_directory(const char* dir, std::vector<std::string>& names);
-// True when name matches the file pattern as the directory scan matches it (POSIX).
-bool pattern_matches(const char* pattern, const char* name);
-// Opens a regular file for reading by the path as the tool forms it, with its itype as
-// isadir gives it (0, 1, 999, -1); on POSIX the type is asked of the open file, which is
-// opened without waiting (a FIFO). Null unless itype is 0 and the open succeeded; a regular
-// file that cannot be opened gives null and itype 0. Reports nothing.
-std::FILE* fopen_regular(const char* path, int& itype);
 
 // The same routines under the names gfortran gives external procedures, every argument a
 // pointer; each returns and reports exactly as its routine above. gfortran appends the lengths of

@@ -65,12 +65,6 @@ bool take_query_name(int& ierror, int& itype, int len, const char* field, const 
     return false;
 }
 
-std::FILE* fopen_native(const char* path, const char* mode) {
-    name_text native;
-    if (!make_native(native, path)) return nullptr;
-    return std::fopen(native.str, mode);
-}
-
 int mode_itype(unsigned mode) {
     if (S_ISDIR(mode)) return itype_directory;
     if (S_ISREG(mode)) return itype_file;

@@ -1,5 +1,5 @@
 // The one-path queries and operations of the directory library (isadir, isstat, makdir,
-// rmvdir, chgdir, rmvfil, getdir, renamf, fopen_native) and their exact one-line reports.
+// rmvdir, chgdir, rmvfil, getdir, renamf, fopen_regular) and their exact one-line reports.
 #include "dir_listing.hpp"
 #include "dirlib_test.hpp"
 
@@ -23,6 +23,7 @@ TEST_F(DirlibTest, IsadirTypesAPathAndReportsOnlyABlankName) {
         std::string out;
     } cases[] = {
         {at("sub/f.f"), 0, 0, ""},
+        {at("sub") + "\\f.f", 0, 0, ""},
         {at("sub") + "\\f.f   ", 0, 0, ""},
         {at("sub"), 0, 1, ""},
         {at("none.f"), -1, -1, ""},
@@ -207,15 +208,4 @@ TEST_F(DirlibTest, RenamfReportsBlankNames) {
     EXPECT_EQ(captured_reports(), "\nError at renamf : A old filename is not specified.\n"
                                   "\nError at renamf : A new filename is not specified.\n");
     EXPECT_EQ(ierror, -1);
-}
-
-TEST_F(DirlibTest, FopenNativeTakesBackslashesAsSeparators) {
-    fs::create_directory(dir / "inc");
-    touch(dir / "inc" / "c.h", "text");
-    std::FILE* f = fopen_native((at("inc") + "\\c.h").c_str(), "r");
-    ASSERT_NE(f, nullptr);
-    char buf[8] = {};
-    EXPECT_EQ(std::fread(buf, 1, 4, f), 4u);
-    std::fclose(f);
-    EXPECT_STREQ(buf, "text");
 }

@@ -32,10 +32,6 @@ bool rename_file(const char* from, const char* to, bool replace);
 // already the system's own and stays as it is).
 void map_separators(char* text);
 
-// Lets the process hold as many open streams as the C runtime allows (an include chain keeps
-// one open per level); a no-op where the limit is the system's alone.
-void allow_many_open_files();
-
 // Opens a system path for reading when it is a regular file, with its entry type in itype
 // (itype_*). Null for anything else; a regular file that cannot be opened gives null with
 // itype_file. Where the system allows, the type is asked of the open file (one walk along the
