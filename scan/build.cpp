@@ -53,7 +53,7 @@ bool take_scan(scan_storage& s, int mxinc) {
 int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, int srcdir_width,
           char* srcdir, int srcfil_width, char* srcfil, project& p, scan_storage& s) {
     allow_many_open_files(); // every level of an include chain holds one open stream
-    // MERGE: set_dirlib_reports(out_stream());
+    set_dirlib_reports(out_stream());
     project q = p; // counts are handed back only on success
     scan_run run(s, p.cap.mxname);
     int mode = inctype_own_dir;
@@ -81,7 +81,7 @@ int build(int argcnt, const argtab_row* argtab, int incdir_width, char* incdir, 
         else
             ok = process_source(c, sfil, q, run) == 0;
     }
-    // MERGE: set_dirlib_reports(nullptr);
+    set_dirlib_reports(nullptr);
     if (!ok) return -1;
     p = q;
     return 0;
