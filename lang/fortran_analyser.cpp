@@ -126,19 +126,24 @@ int submodule_ancestor(const statement& s, char* name) {
                           "too long use module name", name);
 }
 
-int included_file(const char* stmt, const char* bun, char* name) {
-    char quote = stmt[include_len];
-    if (quote != '\'' && quote != '"')
-        return analyser_fault("delemiter not found in include statement", true, bun, name, tag);
-    const char* first = stmt + include_len + 1;
+// The include file name that begins at first and ends before the next quote, or the report
+// of one without its closing quote or empty.
+int quoted_name(const char* first, char quote, const char* bun, char* name) {
     const char* close = std::strchr(first, quote);
     if (close == nullptr)
         return analyser_fault("delimiter not found in include statement", true, bun, name, tag);
     int len = static_cast<int>(close - first);
     if (len == 0) return analyser_fault("include file name not found", true, bun, name, tag);
-    std::memcpy(name, first, static_cast<size_t>(len)); // at most fort_window - 9 chars
+    std::memcpy(name, first, static_cast<size_t>(len)); // less than fort_window chars
     name[len] = '\0';
     return bunclass_include;
+}
+
+int included_file(const char* stmt, const char* bun, char* name) {
+    char quote = stmt[include_len];
+    if (quote != '\'' && quote != '"')
+        return analyser_fault("delemiter not found in include statement", true, bun, name, tag);
+    return quoted_name(stmt + include_len + 1, quote, bun, name);
 }
 
 // A pointer assignment: "=>" before the first comma (p => t, use_x => y, programs_p => t).
@@ -156,15 +161,7 @@ int preprocessor_include(const char* stmt, const char* bun, char* name) {
     static constexpr char directive[] = "#include\"";
     constexpr int directive_len = sizeof directive - 1;
     if (std::strncmp(stmt, directive, directive_len) != 0) return bunclass_other;
-    const char* first = stmt + directive_len;
-    const char* close = std::strchr(first, '"');
-    if (close == nullptr)
-        return analyser_fault("delimiter not found in include statement", true, bun, name, tag);
-    int len = static_cast<int>(close - first);
-    if (len == 0) return analyser_fault("include file name not found", true, bun, name, tag);
-    std::memcpy(name, first, static_cast<size_t>(len)); // at most fort_window - 10 chars
-    name[len] = '\0';
-    return bunclass_include;
+    return quoted_name(stmt + directive_len, '"', bun, name);
 }
 
 // Whether a statement whose first character is c may begin with one of the keywords.
