@@ -195,7 +195,6 @@ struct c_read {
     int n = 0;           // length of s
     int line = 0;
     bool have_line = false;
-    bool more = false; // the physical line of s goes on after it (never known of a line taken over)
     bool at_eof = false;
     bool failed = false;
     bool overflow = false;
@@ -206,7 +205,6 @@ struct c_read {
 // Reads the next line or piece of one into r.cur; false at the end of the file or on failure.
 bool next_line(c_read& r) {
     int got = read_line(*r.in, r.cur, c_line_max, false);
-    r.more = r.in->rest_unread;
     if (got == line_end_of_file) r.at_eof = true;
     if (got == line_read_failed) r.failed = true;
     if (got < 0) return false;
@@ -226,7 +224,6 @@ void skip_rest_of_line(c_read& r) {
         if (got < 0) break;
         ++r.line;
     }
-    r.more = false;
     r.have_line = false;
 }
 
@@ -238,7 +235,7 @@ bool preproc_open(const c_read& r) {
 // true when the statement ends here. The rest comes back to the next call when it is only
 // comments; text after a comment, or a comment left open, belongs to this statement.
 bool preproc_ends_at_comment(c_read& r) {
-    if (r.s[1] == '*') return only_comments(r.s, r.n, r.more);
+    if (r.s[1] == '*') return only_comments(r.s, r.n, r.in->rest_unread);
     // A "//" comment runs to the end of the physical line, over all its pieces; one that ends
     // in the piece held comes back to the next call.
     if (r.in->rest_unread) skip_rest_of_line(r);
@@ -253,7 +250,7 @@ bool blank_line_ends(c_read& r) {
     r.st.cut = '\0';
     r.st.in_char = false;
     const bool open = r.st.in_comment || r.st.in_string;
-    return preproc_open(r) && !open && (r.continued || !r.more);
+    return preproc_open(r) && !open && (r.continued || !r.in->rest_unread);
 }
 
 // Appends the text ls found in the held line; false after the too-long report. A
@@ -262,7 +259,7 @@ bool blank_line_ends(c_read& r) {
 bool append_line_text(c_read& r, const line_scan& ls, bool preproc_bun, bool* spliced) {
     int end = ls.col_ed;
     const bool preproc = r.bun_len > 0 ? preproc_bun : r.s[ls.col_st] == '#';
-    if (preproc && ls.col_ed == r.n - 1 && !r.more && r.s[ls.col_ed] == '\\') {
+    if (preproc && ls.col_ed == r.n - 1 && !r.in->rest_unread && r.s[ls.col_ed] == '\\') {
         --end;
         *spliced = true;
     }
@@ -285,8 +282,9 @@ bool statement_ends(c_read& r, const line_scan& ls, bool spliced) {
     if (ls.terminator) return true;
     if (r.st.in_comment || r.st.in_string || spliced) return false;
     if (!preproc_open(r)) return false;
-    // A preprocessor statement ends with its physical line, whose pieces all belong to it.
-    if (!r.have_line) return !r.more;
+    // A preprocessor statement ends with its physical line, whose pieces all belong to it, also
+    // when it begins in a rest handed back: the input knows whether the line goes on.
+    if (!r.have_line) return !r.in->rest_unread;
     return preproc_ends_at_comment(r);
 }
 
