@@ -244,11 +244,12 @@ bool preproc_ends_at_comment(c_read& r) {
 
 // An empty or blank line (or piece): true when it ends the statement. As in the C
 // preprocessor, a continued line that is empty ends the directive; a blank piece of a long
-// directive ends it with the line.
+// directive ends it with the line. A character constant goes on over a blank piece to the
+// next piece of its line.
 bool blank_line_ends(c_read& r) {
     r.have_line = false;
     r.st.cut = '\0';
-    r.st.in_char = false;
+    if (!r.in->rest_unread) r.st.in_char = false;
     const bool open = r.st.in_comment || r.st.in_string;
     return preproc_open(r) && !open && (r.continued || !r.in->rest_unread);
 }
