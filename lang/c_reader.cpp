@@ -18,6 +18,7 @@ struct c_scan {
     // and in_char tells that a character constant goes on into the next piece.
     char cut = '\0';
     bool in_char = false;
+    char next = '\0'; // the first character of the next piece
 };
 
 // Returns the index after the quote that closes a character constant whose text begins at
@@ -82,7 +83,8 @@ int scan_code(const char* s, int i, line_scan& ls, bool preproc_bun, bool bun_em
         if (c == '\'') {
             i = close_char_constant(s, i + 1, ed, goes_on, st) - 1;
         } else if (c == '/' && i == ed && goes_on) {
-            st.cut = '/'; // maybe the first of "//" or "/*"
+            st.cut = '/'; // maybe the first of "//" or "/*": then comment, not text
+            if (st.next == '/' || st.next == '*') ls.col_ed = i - 1;
         } else if (pair && s[i + 1] == '/') {
             if (i == ls.col_st) ls.comment_line = true;
             ls.col_ed = i - 1;
@@ -274,7 +276,9 @@ bool append_line_text(c_read& r, const line_scan& ls, bool preproc_bun, bool* sp
 
 // After the text of a scanned line: true when the statement is complete.
 bool statement_ends(c_read& r, const line_scan& ls, bool spliced) {
-    if (ls.col_ed < r.n - 1) { // the rest of the line begins the next scan
+    // The rest of the line begins the next scan, unless only a comment's '/' cut by the piece
+    // boundary is left.
+    if (ls.col_ed < r.n - 1 && r.st.cut != '/') {
         r.s += ls.col_ed + 1;
         r.n -= ls.col_ed + 1;
     } else {
@@ -297,6 +301,7 @@ bool scan_step(c_read& r) {
         ++ls.col_st;
     if (ls.col_st == r.n) return blank_line_ends(r);
     const bool preproc_bun = preproc_open(r);
+    r.st.next = next_unread(*r.in);
     scan_line(r.s, ls, preproc_bun, r.bun_len == 0, r.in->rest_unread, r.st);
 
     bool spliced = false;
