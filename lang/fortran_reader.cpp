@@ -161,7 +161,10 @@ void read_statement(fort_read& r) {
         if (!r.have_line && !next_card(r)) return;
         int col_st = 0;
         int col_ed = 0;
-        const bool continuing = r.card_cnt > 0;
+        // A statement is being continued once it holds text, or once a line of no text but a
+        // free-form '&' carried it on (a lone '&' on its first line): the next line's leading
+        // '&' is then no text either.
+        const bool continuing = r.card_cnt > 0 || r.more;
         const int kind = r.form == form_free
                              ? free_line(r.card, r.card_len, continuing, &r.more, &col_st, &col_ed)
                              : fixed_line(r.card, r.card_len, continuing, &col_st, &col_ed);
