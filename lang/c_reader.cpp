@@ -123,7 +123,7 @@ bool in_preproc(const c_read& r) {
 }
 
 // Whether the statement is a preprocessor line: by its text so far, or while it has none, by
-// the held text's text, which begins at col_st.
+// the held text's first character of text, at col_st.
 bool preproc_statement(const c_read& r, int col_st) {
     return r.bun_len > 0 ? r.bun[0] == '#' : r.src.s[col_st] == '#';
 }
@@ -197,7 +197,7 @@ c_span scan(c_read& r, int col_st) {
 }
 
 // What one step of the reading found.
-constexpr int step_goes_on = 0; // the statement goes on
+constexpr int step_open = 0;    // the statement is still open: read on
 constexpr int step_done = 1;    // the statement is complete
 constexpr int step_failed = -1; // a failed read or the too-long report: the call returns -1
 
@@ -238,14 +238,14 @@ int blank_text(c_read& r) {
     r.src.taken = 0;
     if (!rest_unread(r.src)) end_line(r);
     const bool ends = r.mode == c_mode::code && (r.spliced || !rest_unread(r.src));
-    return in_preproc(r) && ends ? step_done : step_goes_on;
+    return in_preproc(r) && ends ? step_done : step_open;
 }
 
 // A "//" comment before any text: the held text and the pieces left of its line are dropped.
 // It ends a preprocessor line.
 int line_comment(c_read& r) {
     if (!skip_line_rest(r.src)) return read_failed(r);
-    return in_preproc(r) ? step_done : step_goes_on;
+    return in_preproc(r) ? step_done : step_open;
 }
 
 // A preprocessor line whose held rest begins with a comment. It ends here when nothing but
@@ -254,7 +254,7 @@ int line_comment(c_read& r) {
 int preproc_rest(c_read& r) {
     c_source& src = r.src;
     if (after(src, 0) == '*')
-        return !rest_unread(src) && only_comments(src) ? step_done : step_goes_on;
+        return !rest_unread(src) && only_comments(src) ? step_done : step_open;
     if (rest_unread(src) && !skip_line_rest(src)) return read_failed(r);
     return step_done;
 }
@@ -264,12 +264,12 @@ int preproc_rest(c_read& r) {
 int statement_ends(c_read& r, const c_span& sp) {
     keep_rest(r.src, sp.col_ed + 1);
     if (sp.stop == c_stop::terminator) return step_done;
-    if (r.mode != c_mode::code || r.spliced || !in_preproc(r)) return step_goes_on;
+    if (r.mode != c_mode::code || r.spliced || !in_preproc(r)) return step_open;
     if (r.src.held) return preproc_rest(r);
-    return rest_unread(r.src) ? step_goes_on : step_done;
+    return rest_unread(r.src) ? step_open : step_done;
 }
 
-// Scans the held text and appends its statement text.
+// Scans the held text and appends its statement text; a step_ code.
 int read_held(c_read& r) {
     int col_st = 0;
     while (col_st < r.src.n && is_blank(r.src.s[col_st]))
@@ -280,7 +280,7 @@ int read_held(c_read& r) {
     if (sp.stop == c_stop::line_comment) return line_comment(r);
     if (r.mode == c_mode::block_comment) { // the rest of the held text is comment
         r.src.held = false;
-        return step_goes_on;
+        return step_open;
     }
     if (sp.col_st <= sp.col_ed && !append(r, sp)) return step_failed;
     return statement_ends(r, sp);
@@ -298,7 +298,7 @@ int read_statement(c_read& r) {
             }
         }
         const int step = read_held(r);
-        if (step != step_goes_on) return step;
+        if (step != step_open) return step;
     }
 }
 
