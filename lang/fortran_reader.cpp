@@ -155,9 +155,10 @@ struct fort_read {
 // read as a line of its own, the tail of a long comment could pass for a statement.
 int next_card(fort_read& r) {
     const int n = read_line(*r.in, r.card, fort_line_max, true);
-    if (n < 0) {
-        if (n == line_read_failed) r.bun[0] = '\0';
-        return n == line_read_failed ? -1 : 0;
+    if (n == line_end_of_file) return 0;
+    if (n == line_read_failed) {
+        r.bun[0] = '\0';
+        return -1;
     }
     r.card_len = n;
     r.held = true;
