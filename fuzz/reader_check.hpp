@@ -49,8 +49,10 @@ inline std::vector<std::string> read_and_check(int lang, int form, const std::ui
         if (rtn <= 0) break;
         lines += rtn;
         // Free form: a statement begins at a line's first character that is not blank or
-        // tab, and never at a preprocessor line's '#'.
-        if (lang == 1 && form == form_free && bun[0] != '\0')
+        // tab, and never at a preprocessor line's '#'. Only the first may not: a lone '&'
+        // opening the file carries it on to the next line, whose text after its leading '&'
+        // is appended as it stands. Anywhere else a lone '&' continues the statement before.
+        if (lang == 1 && form == form_free && flg_first == 0 && bun[0] != '\0')
             fuzz_require(bun[0] != ' ' && bun[0] != '\t' && bun[0] != '#',
                          "free-form statement begins with a blank, tab or '#'");
 

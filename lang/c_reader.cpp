@@ -1,164 +1,219 @@
-// The C statement reader: statements end at ';', '{', '}' or the end of a preprocessor line.
+// The C statement reader, one statement a call, for the C analyser, which looks only for
+// #include lines. It reads by these rules:
+//
+// - A statement ends with the first ';', '{' or '}' outside comments, string literals and
+//   character constants. The text after it on its line is handed back in cdstack and begins
+//   the next call's statement.
+// - A statement whose text begins with '#' is a preprocessor line: ';', '{' and '}' end
+//   nothing in it, and it ends with its physical line. A backslash that ends the line joins
+//   the next line to it and is dropped; an empty or blank joined line ends it. A comment or
+//   string left open at the end of the line carries it on to the line where it closes.
+// - A closed block comment does not end a preprocessor line: the text after it belongs to the
+//   statement. A "//" comment ends it. When nothing but blanks and comments is left of the
+//   line, that rest is handed back.
+// - Comments are taken out. A block comment may span lines; one open at the end of its line
+//   leaves the line no text after the comment's start. A "//" comment runs to the end of its
+//   physical line.
+// - A string literal passes whole, a backslash right before a double quote keeping the quote
+//   in it; one left open goes on to the next line. A character constant runs from a ' to the
+//   next ' of its line, a backslash passing over the character after it; '"', comments and
+//   terminators inside it are ordinary characters. One not closed on its line ends there.
+// - Blanks and tabs at the start of a line are no text, and blanks alone after a comment do
+//   not begin a statement (it could never be a preprocessor line, and would run on).
+// - Lines are read in pieces of at most c_line_max characters, each counted as a line read.
+//   What is open at the end of a piece (a statement, a comment, a string, a character
+//   constant) goes on in the next piece of the line as on one line, over a blank piece too;
+//   a blank piece is no text. A preprocessor line ends with its physical line, never with a
+//   piece, also when it begins in a rest handed back; a "//" comment takes every piece left
+//   of its line.
+// - A pair that the piece boundary cuts holds: "/*", "//", "*/", and a backslash with the
+//   quote or character it escapes. The '/' that opens a comment is comment, never text. A
+//   blank at the start of the next piece breaks the pair, as it does on one line.
+// - The result counts the lines read, the text taken over from cdstack counting as one; when
+//   text is handed back, one less, but at least 1.
 #include "ascii.hpp"
+#include "c_source.hpp"
 #include "lang.hpp"
-#include "limits.hpp"
 #include "line_input.hpp"
 
-#include <cstring>
+#include <algorithm>
 
 namespace {
 
-// Scan state of one call; nothing of it outlives the call.
-struct c_scan {
-    bool in_string = false;
-    bool in_comment = false;
-    // A 255-character piece of a longer line may end inside a pair, or inside a character
-    // constant: cut keeps its last character when it may pair with the next piece's first
-    // ('/' in code, '*' in a block comment, a backslash in a string or character constant),
-    // and in_char tells that a character constant goes on into the next piece.
-    char cut = '\0';
-    bool in_char = false;
+// What the scan is inside of. A string literal, a character constant and a block comment
+// exclude each other, and each ends where its construct ends.
+enum class c_mode { code, string, char_constant, block_comment };
+
+// The inside of a string literal from s[i]. Returns the index after its closing quote, the
+// mode back to code; else the end of the held text, or one past it when a backslash at its
+// end escapes the next piece's first character, a quote.
+int string_literal(const c_source& src, int i, c_mode& mode) {
+    while (i < src.n && src.s[i] != '"')
+        i += src.s[i] == '\\' && after(src, i) == '"' ? 2 : 1;
+    if (i >= src.n) return i;
+    mode = c_mode::code;
+    return i + 1;
+}
+
+// The inside of a character constant from s[i]. Returns the index after its closing quote,
+// the mode back to code; else the end of the held text, or one past it when a backslash at
+// its end escapes the next piece's first character.
+int char_constant(const c_source& src, int i, c_mode& mode) {
+    while (i < src.n && src.s[i] != '\'')
+        i += src.s[i] == '\\' ? 2 : 1;
+    if (i >= src.n) return i;
+    mode = c_mode::code;
+    return i + 1;
+}
+
+// The inside of a block comment from s[i]. Returns the index after its "*/", the mode back to
+// code (one past the end when the '/' is the next piece's first); else the end, still open.
+int block_comment(const c_source& src, int i, c_mode& mode) {
+    while (i < src.n && !(src.s[i] == '*' && after(src, i) == '/'))
+        ++i;
+    if (i >= src.n) return i;
+    mode = c_mode::code;
+    return i + 2;
+}
+
+// Whether the held text is nothing but blanks, closed block comments and a last "//" comment.
+bool only_comments(const c_source& src) {
+    for (int i = 0; i < src.n;) {
+        if (is_blank(src.s[i])) {
+            ++i;
+            continue;
+        }
+        const char next = src.s[i] == '/' ? after(src, i) : '\0';
+        if (next == '/') return true;
+        if (next != '*') return false;
+        c_mode mode = c_mode::block_comment;
+        i = block_comment(src, i + 2, mode);
+        if (mode != c_mode::code) return false; // left open: it carries the statement on
+    }
+    return true;
+}
+
+// Where the scan of one held text stopped.
+enum class c_stop {
+    end,          // at the end of the held text
+    terminator,   // at a ';', '{' or '}' that ends the statement: col_ed
+    comment,      // at a comment after the text: the rest from it is scanned again
+    line_comment, // at a "//" before any text: the rest of the physical line is comment
 };
 
-// Returns the index after the quote that closes a character constant whose text begins at
-// s[j], or ed + 1 when it is not closed on the line; then, when the piece's line goes on, the
-// constant goes on in the next piece. A backslash and the character after it go together.
-int close_char_constant(const char* s, int j, int ed, bool goes_on, c_scan& st) {
-    while (j <= ed && s[j] != '\'')
-        j += s[j] == '\\' ? 2 : 1;
-    if (j <= ed) return j + 1;
-    if (goes_on) {
-        st.in_char = true;
-        if (j == ed + 2) st.cut = '\\';
-    }
-    return ed + 1;
-}
-
-// Returns the index of the double quote that closes a string literal open at s[i], or ed + 1
-// when it stays open past the line. A backslash right before a quote pairs with it.
-int skip_string(const char* s, int i, int ed) {
-    while (i <= ed && s[i] != '"')
-        i += (s[i] == '\\' && i < ed && s[i + 1] == '"') ? 2 : 1;
-    return i;
-}
-
-// Returns the index of the '*' of the "*/" that closes a block comment open at s[i], or ed
-// when it stays open past the line.
-int skip_block_comment(const char* s, int i, int ed) {
-    while (i < ed && !(s[i] == '*' && s[i + 1] == '/'))
-        ++i;
-    return i;
-}
-
-// What the scan of one line found.
-struct line_scan {
+// The statement text of one held text, col_st to col_ed (none when col_st > col_ed).
+struct c_span {
     int col_st;
     int col_ed;
-    bool terminator = false;   // ';', '{' or '}' ends the statement at col_ed
-    bool comment_line = false; // the text begins with a "//" comment
+    c_stop stop = c_stop::end;
 };
 
-// Scans s[ls.col_st..ls.col_ed] outside strings and comments from i; returns the index where
-// a string or block comment opens (st tells which), or ed + 1. Narrows ls at a terminator
-// (never in a preprocessor statement, which ends with its line) and at a comment.
-int scan_code(const char* s, int i, line_scan& ls, bool preproc_bun, bool bun_empty, bool goes_on,
-              c_scan& st) {
-    const int ed = ls.col_ed;
-    for (; i <= ed; ++i) {
-        const char c = s[i];
-        const bool pair = i < ed && c == '/';
-        if (c == ';' || c == '{' || c == '}') {
-            // The statement's first character is the bun's, or this line's text start.
-            const bool preproc = bun_empty ? s[ls.col_st] == '#' : preproc_bun;
-            if (preproc) continue;
-            ls.col_ed = i;
-            ls.terminator = true;
-            return ed + 1;
-        }
-        if (c == '"') {
-            st.in_string = true;
+// The reading of one statement.
+struct c_read {
+    c_source src;
+    char* bun = nullptr;
+    int bun_len = 0;
+    c_mode mode = c_mode::code;
+    bool spliced = false; // the last line ended a preprocessor line with a backslash
+};
+
+// Whether the statement so far is a preprocessor line.
+bool in_preproc(const c_read& r) {
+    return r.bun_len > 0 && r.bun[0] == '#';
+}
+
+// Whether the statement is a preprocessor line: by its text so far, or while it has none, by
+// the held text's first character of text, at col_st.
+bool preproc_statement(const c_read& r, int col_st) {
+    return r.bun_len > 0 ? r.bun[0] == '#' : r.src.s[col_st] == '#';
+}
+
+// At the end of a physical line a character constant ends, and no pair goes on.
+void end_line(c_read& r) {
+    if (r.mode == c_mode::char_constant) r.mode = c_mode::code;
+    r.src.taken = 0;
+}
+
+// Code from s[i]. Returns where a string, character constant or block comment begins, the
+// mode set to it; else stops at a terminator, or at a comment that follows text (which is
+// scanned again as the held rest), or at a "//" before any text, narrowing sp.
+int code(c_read& r, int i, c_span& sp) {
+    const c_source& src = r.src;
+    for (; i < src.n; ++i) {
+        const char c = src.s[i];
+        if (c == '"' || c == '\'') {
+            r.mode = c == '"' ? c_mode::string : c_mode::char_constant;
             return i + 1;
         }
-        if (c == '\'') {
-            i = close_char_constant(s, i + 1, ed, goes_on, st) - 1;
-        } else if (c == '/' && i == ed && goes_on) {
-            st.cut = '/'; // maybe the first of "//" or "/*"
-        } else if (pair && s[i + 1] == '/') {
-            if (i == ls.col_st) ls.comment_line = true;
-            ls.col_ed = i - 1;
-            return ed + 1;
-        } else if (pair && s[i + 1] == '*') {
-            if (i != ls.col_st) {
-                ls.col_ed = i - 1; // the comment comes back as a remainder and opens there
-                return ed + 1;
-            }
-            st.in_comment = true;
+        if ((c == ';' || c == '{' || c == '}') && !preproc_statement(r, sp.col_st)) {
+            sp.col_ed = i;
+            sp.stop = c_stop::terminator;
+            return src.n;
+        }
+        const char next = c == '/' ? after(src, i) : '\0';
+        if (next == '*' && i == sp.col_st) {
+            r.mode = c_mode::block_comment;
             return i + 2;
         }
-    }
-    return ed + 1;
-}
-
-// Takes up, at the start of a piece, what the piece before left cut: a character constant,
-// or a pair that its last character began, unless blanks come first. Returns the index where
-// the scan goes on; a "//" made of the two sets ls.comment_line.
-int resume_cut(const char* s, line_scan& ls, bool goes_on, c_scan& st) {
-    const char cut = st.cut;
-    st.cut = '\0';
-    if (st.in_char) {
-        st.in_char = false;
-        return close_char_constant(s, cut == '\\' ? 1 : 0, ls.col_ed, goes_on, st);
-    }
-    if (ls.col_st != 0) return ls.col_st;
-    if (cut == '*' && st.in_comment && s[0] == '/') {
-        st.in_comment = false;
-        ls.col_st = 1;
-        return 1;
-    }
-    if (cut == '\\' && st.in_string && s[0] == '"') return 1;
-    if (cut == '/' && !st.in_comment && !st.in_string) {
-        if (s[0] == '/') ls.comment_line = true;
-        if (s[0] == '*') st.in_comment = true;
-        if (s[0] == '/' || s[0] == '*') return 1;
-    }
-    return 0;
-}
-
-// Scans the line s[ls.col_st..ls.col_ed] and narrows ls to the line's statement text.
-// goes_on: the line is a piece of a longer one, whose rest is still to be read.
-void scan_line(const char* s, line_scan& ls, bool preproc_bun, bool bun_empty, bool goes_on,
-               c_scan& st) {
-    const int ed = ls.col_ed;
-    int i = resume_cut(s, ls, goes_on, st);
-    if (ls.comment_line) {
-        ls.col_ed = ls.col_st - 1;
-        return;
-    }
-    while (i <= ed) {
-        if (st.in_string) {
-            i = skip_string(s, i, ed);
-            if (i > ed) { // still open: it carries on to the next line
-                if (goes_on && s[ed] == '\\') st.cut = '\\';
-                break;
-            }
-            st.in_string = false;
-            ++i;
-        } else if (st.in_comment) {
-            i = skip_block_comment(s, i, ed);
-            if (i >= ed) {
-                if (goes_on && i == ed && s[ed] == '*') st.cut = '*';
-                break;
-            }
-            st.in_comment = false;
-            ls.col_st = i + 2; // the text resumes after the comment
-            i += 2;
-        } else {
-            i = scan_code(s, i, ls, preproc_bun, bun_empty, goes_on, st);
+        if (next == '*' || next == '/') {
+            sp.col_ed = i - 1;
+            sp.stop = i == sp.col_st ? c_stop::line_comment : c_stop::comment;
+            return src.n;
         }
     }
-    // A comment still open at the end of the line opened at col_st: the line has no text,
-    // also when the line ends right after its "/*".
-    if (st.in_comment) ls.col_ed = ls.col_st - 1;
+    return i;
+}
+
+// Scans the held text from its text start col_st, in the mode the text before left, to its
+// end or a stop; returns its statement text.
+c_span scan(c_read& r, int col_st) {
+    c_source& src = r.src;
+    c_span sp{col_st, src.n - 1};
+    // A piece whose first character ends a "*/" cut by the boundary: its text follows it.
+    if (src.taken > 0 && r.mode == c_mode::code) sp.col_st = src.taken;
+    int i = std::max(col_st, src.taken);
+    while (i < src.n && sp.stop == c_stop::end) {
+        switch (r.mode) {
+        case c_mode::code:
+            i = code(r, i, sp);
+            break;
+        case c_mode::string:
+            i = string_literal(src, i, r.mode);
+            break;
+        case c_mode::char_constant:
+            i = char_constant(src, i, r.mode);
+            break;
+        case c_mode::block_comment:
+            i = block_comment(src, i, r.mode);
+            if (r.mode == c_mode::code) sp.col_st = i; // the text resumes after the comment
+            break;
+        }
+    }
+    // A comment still open began at col_st or on an earlier line: there is no text.
+    if (r.mode == c_mode::block_comment) sp.col_ed = sp.col_st - 1;
+    src.taken = i > src.n ? i - src.n : 0;
+    if (!rest_unread(src)) end_line(r);
+    return sp;
+}
+
+// What one step of the reading found.
+constexpr int step_open = 0;    // the statement is still open: read on
+constexpr int step_done = 1;    // the statement is complete
+constexpr int step_failed = -1; // a failed read or the too-long report: the call returns -1
+
+// A failed read leaves no statement of use.
+int read_failed(c_read& r) {
+    r.bun[0] = '\0';
+    return step_failed;
+}
+
+// A backslash that ends a preprocessor line (its physical line, not a piece) joins the next
+// line to it: returns the end of the text before it, r.spliced set; else sp.col_ed.
+int backslash_splice(c_read& r, const c_span& sp) {
+    const c_source& src = r.src;
+    r.spliced = sp.col_ed == src.n - 1 && !rest_unread(src) && src.s[sp.col_ed] == '\\' &&
+                preproc_statement(r, sp.col_st);
+    return r.spliced ? sp.col_ed - 1 : sp.col_ed;
 }
 
 bool only_blanks(const char* s, int n) {
@@ -167,194 +222,99 @@ bool only_blanks(const char* s, int n) {
     return true;
 }
 
-// True when s[0..n) holds nothing but blanks, block comments closed in it and a last "//"
-// comment, and the line ends with it (more: the line goes on in the stream).
-bool only_comments(const char* s, int n, bool more) {
-    if (more) return false;
-    for (int i = 0; i < n; ++i) {
-        if (is_blank(s[i])) continue;
-        if (s[i] != '/' || i + 1 == n) return false;
-        if (s[i + 1] == '/') return true;
-        if (s[i + 1] != '*') return false;
-        int j = i + 2;
-        while (j + 1 < n && !(s[j] == '*' && s[j + 1] == '/'))
-            ++j;
-        if (j + 1 >= n) return false; // left open: it carries the statement on
-        i = j + 1;
+// Appends the text sp found; false after the too-long report.
+bool append(c_read& r, const c_span& sp) {
+    const int end = backslash_splice(r, sp);
+    if (r.bun_len == 0 && only_blanks(r.src.s + sp.col_st, end - sp.col_st + 1)) return true;
+    return append_text(r.bun, r.bun_len, r.src.s, sp.col_st, sp.col_ed, end, "build_read_c");
+}
+
+// A held text of blanks alone, or nothing: no text, and a pair cut before it is broken. A
+// character constant goes on over it to the next piece of its line. It ends a preprocessor
+// line that ends with it, or a joined line (an empty continued line ends the directive, as
+// in the C preprocessor).
+int blank_text(c_read& r) {
+    r.src.held = false;
+    r.src.taken = 0;
+    if (!rest_unread(r.src)) end_line(r);
+    const bool ends = r.mode == c_mode::code && (r.spliced || !rest_unread(r.src));
+    return in_preproc(r) && ends ? step_done : step_open;
+}
+
+// A "//" comment before any text: the held text and the pieces left of its line are dropped.
+// It ends a preprocessor line.
+int line_comment(c_read& r) {
+    if (!skip_line_rest(r.src)) return read_failed(r);
+    return in_preproc(r) ? step_done : step_open;
+}
+
+// A preprocessor line whose held rest begins with a comment. It ends here when nothing but
+// comments is left of the line, which is handed back; text after a closed comment, or a
+// comment left open, belongs to it. A "//" comment ends it, with every piece left of its line.
+int preproc_rest(c_read& r) {
+    c_source& src = r.src;
+    if (after(src, 0) == '*')
+        return !rest_unread(src) && only_comments(src) ? step_done : step_open;
+    if (rest_unread(src) && !skip_line_rest(src)) return read_failed(r);
+    return step_done;
+}
+
+// After the text of the held text: keeps its rest for the next scan; whether the statement
+// is complete.
+int statement_ends(c_read& r, const c_span& sp) {
+    keep_rest(r.src, sp.col_ed + 1);
+    if (sp.stop == c_stop::terminator) return step_done;
+    if (r.mode != c_mode::code || r.spliced || !in_preproc(r)) return step_open;
+    if (r.src.held) return preproc_rest(r);
+    return rest_unread(r.src) ? step_open : step_done;
+}
+
+// Scans the held text and appends its statement text; a step_ code.
+int read_held(c_read& r) {
+    int col_st = 0;
+    while (col_st < r.src.n && is_blank(r.src.s[col_st]))
+        ++col_st;
+    if (col_st == r.src.n) return blank_text(r);
+    const c_span sp = scan(r, col_st);
+    r.spliced = false;
+    if (sp.stop == c_stop::line_comment) return line_comment(r);
+    if (r.mode == c_mode::block_comment) { // the rest of the held text is comment
+        r.src.held = false;
+        return step_open;
     }
-    return true;
+    if (sp.col_st <= sp.col_ed && !append(r, sp)) return step_failed;
+    return statement_ends(r, sp);
 }
 
-// The reading state of one call.
-struct c_read {
-    text_input* in;
-    char* bun;
-    int bun_len = 0;
-    char cur[c_line_max + 1];
-    const char* s = cur; // the current line, or the remainder of it still to be scanned
-    int n = 0;           // length of s
-    int line = 0;
-    bool have_line = false;
-    bool more = false; // the physical line of s goes on after it (never known of a line taken over)
-    bool at_eof = false;
-    bool failed = false;
-    bool overflow = false;
-    bool continued = false; // the line before ended a preprocessor line with a backslash
-    c_scan st;
-};
-
-// Reads the next line or piece of one into r.cur; false at the end of the file or on failure.
-bool next_line(c_read& r) {
-    int got = read_line(*r.in, r.cur, c_line_max, false);
-    r.more = r.in->rest_unread;
-    if (got == line_end_of_file) r.at_eof = true;
-    if (got == line_read_failed) r.failed = true;
-    if (got < 0) return false;
-    r.s = r.cur;
-    r.n = got;
-    r.have_line = true;
-    ++r.line;
-    return true;
-}
-
-// Reads and drops the pieces left of the current physical line, each counted as a line. The
-// input knows whether the line goes on, also for a remainder handed back by an earlier call.
-void skip_rest_of_line(c_read& r) {
-    while (r.in->rest_unread) {
-        int got = read_line(*r.in, r.cur, c_line_max, false);
-        if (got == line_read_failed) r.failed = true;
-        if (got < 0) break;
-        ++r.line;
-    }
-    r.more = false;
-    r.have_line = false;
-}
-
-bool preproc_open(const c_read& r) {
-    return r.bun_len > 0 && r.bun[0] == '#';
-}
-
-// A preprocessor statement with the rest of its line held, which begins with a comment:
-// true when the statement ends here. The rest comes back to the next call when it is only
-// comments; text after a comment, or a comment left open, belongs to this statement.
-bool preproc_ends_at_comment(c_read& r) {
-    if (r.s[1] == '*') return only_comments(r.s, r.n, r.more);
-    // A "//" comment runs to the end of the physical line, over all its pieces; one that ends
-    // in the piece held comes back to the next call.
-    if (r.in->rest_unread) skip_rest_of_line(r);
-    return true;
-}
-
-// An empty or blank line (or piece): true when it ends the statement. As in the C
-// preprocessor, a continued line that is empty ends the directive; a blank piece of a long
-// directive ends it with the line.
-bool blank_line_ends(c_read& r) {
-    r.have_line = false;
-    r.st.cut = '\0';
-    r.st.in_char = false;
-    const bool open = r.st.in_comment || r.st.in_string;
-    return preproc_open(r) && !open && (r.continued || !r.more);
-}
-
-// Appends the text ls found in the held line; false after the too-long report. A
-// preprocessor line ending with a backslash goes on with the next line, the backslash
-// dropped; *spliced tells so.
-bool append_line_text(c_read& r, const line_scan& ls, bool preproc_bun, bool* spliced) {
-    int end = ls.col_ed;
-    const bool preproc = r.bun_len > 0 ? preproc_bun : r.s[ls.col_st] == '#';
-    if (preproc && ls.col_ed == r.n - 1 && !r.more && r.s[ls.col_ed] == '\\') {
-        --end;
-        *spliced = true;
-    }
-    // Blanks left after a comment do not begin a statement: a statement that began with
-    // them could not be seen as a preprocessor line and would run on.
-    if (r.bun_len == 0 && only_blanks(r.s + ls.col_st, end - ls.col_st + 1)) return true;
-    if (append_text(r.bun, r.bun_len, r.s, ls.col_st, ls.col_ed, end, "build_read_c")) return true;
-    r.failed = r.overflow = true;
-    return false;
-}
-
-// After the text of a scanned line: true when the statement is complete.
-bool statement_ends(c_read& r, const line_scan& ls, bool spliced) {
-    if (ls.col_ed < r.n - 1) { // the rest of the line begins the next scan
-        r.s += ls.col_ed + 1;
-        r.n -= ls.col_ed + 1;
-    } else {
-        r.have_line = false;
-    }
-    if (ls.terminator) return true;
-    if (r.st.in_comment || r.st.in_string || spliced) return false;
-    if (!preproc_open(r)) return false;
-    // A preprocessor statement ends with its physical line, whose pieces all belong to it.
-    if (!r.have_line) return !r.more;
-    return preproc_ends_at_comment(r);
-}
-
-// Scans the held line and appends its text; true when the statement is complete (or the
-// call is to end with r.failed set).
-bool scan_step(c_read& r) {
-    line_scan ls{0, r.n - 1};
-    while (ls.col_st < r.n && is_blank(r.s[ls.col_st]))
-        ++ls.col_st;
-    if (ls.col_st == r.n) return blank_line_ends(r);
-    const bool preproc_bun = preproc_open(r);
-    scan_line(r.s, ls, preproc_bun, r.bun_len == 0, r.in->rest_unread, r.st);
-
-    bool spliced = false;
-    if (ls.col_st <= ls.col_ed) {
-        if (!append_line_text(r, ls, preproc_bun, &spliced)) return true;
-    } else if (r.st.in_comment || ls.comment_line) {
-        r.have_line = false;
-        // A "//" comment runs to the end of its physical line, whatever the piece: read as a
-        // statement, its tail would swallow the lines after it. It ends a preprocessor
-        // statement; a comment left open carries one on.
-        if (ls.comment_line) {
-            skip_rest_of_line(r);
-            if (preproc_bun) return true;
+// Reads until the statement is complete: 1; 0 at the end of the file, -1 after a failed read
+// or the too-long report. A statement that the end of the file leaves open is dropped.
+int read_statement(c_read& r) {
+    for (;;) {
+        if (!r.src.held) {
+            const int got = next_piece(r.src);
+            if (got <= 0) {
+                r.bun[0] = '\0';
+                return got;
+            }
         }
-        r.continued = false;
-        return false;
+        const int step = read_held(r);
+        if (step != step_open) return step;
     }
-    r.continued = spliced;
-    return statement_ends(r, ls, spliced);
 }
 
 } // namespace
 
 int build_read_c(text_input& in, char* bun, int flg_first, char* cdstack, int* flg_cdstack) {
     c_read r;
-    r.in = &in;
     r.bun = bun;
     bun[0] = '\0';
-    const int pending = take_pending(in, flg_first, cdstack, *flg_cdstack, r.cur, c_line_max);
-    if (pending == pending_done) return 0;
-    if (pending >= 0) {
-        r.n = pending;
-        r.line = 1; // counted even when nothing was handed back
-        r.have_line = true;
-    }
-
-    for (;;) {
-        if (!r.have_line && !next_line(r)) break;
-        if (scan_step(r)) break;
-    }
-
-    if (r.failed || r.at_eof) {
-        // An unfinished statement at the end of the file, or a failed read, leaves nothing
-        // of use; an over-long statement stays as it was reported.
-        if (!r.overflow) bun[0] = '\0';
+    if (!source_start(r.src, in, flg_first, cdstack, *flg_cdstack)) return 0;
+    const int rtn = read_statement(r);
+    if (rtn <= 0) {
         cdstack[0] = '\0';
         *flg_cdstack = 0;
-        return r.failed ? -1 : 0;
-    }
-    int rtn = r.line;
-    if (r.have_line) {
-        rtn = r.line - 1 < 1 ? 1 : r.line - 1;
-        std::memmove(cdstack, r.s, static_cast<size_t>(r.n));
-        cdstack[r.n] = '\0';
-    } else {
-        cdstack[0] = '\0';
+        return rtn;
     }
     *flg_cdstack = 1;
-    return rtn;
+    return hand_back(r.src, cdstack);
 }

@@ -118,6 +118,11 @@ int read_line(text_input& in, char* buf, int max, bool skip_rest) {
     return n;
 }
 
+char next_unread(const text_input& in) {
+    // rest_unread promises a byte read ahead at pos.
+    return in.rest_unread ? (in.block ? in.block : in.spare)[in.pos] : '\0';
+}
+
 void skip_byte_order_mark(text_input& in) {
     static constexpr char mark[] = "\xEF\xBB\xBF";
     constexpr std::size_t mark_len = sizeof mark - 1;

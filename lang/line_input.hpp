@@ -17,6 +17,10 @@ constexpr int line_read_failed = -2; // the stream reported an error
 // in.rest_unread tells afterwards whether the rest of a longer line is still to be read.
 int read_line(text_input& in, char* buf, int max, bool skip_rest);
 
+// The first character of the rest of the line that in.rest_unread says is still to be read,
+// as it stands in the file; '\0' when the line read last has no rest. Reads nothing.
+char next_unread(const text_input& in);
+
 // Consumes the UTF-8 byte-order mark (EF BB BF) that many Windows editors write at the start
 // of a file, so that it is not read as text of the first line; anything else stays to be
 // read. in must not have been read from yet.
