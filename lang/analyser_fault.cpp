@@ -7,8 +7,10 @@
 
 int analyser_fault(const char* what, bool two_blanks, const char* bun, char* name,
                    const char* tag) {
-    std::printf(two_blanks ? "#ERROR#  %s  bun=[%s]\n" : "#ERROR#  %s bun=[%s]\n", what, bun);
-    print_diag(1, what, tag);
+    if (two_blanks)
+        report(severity::error, what, tag, "#ERROR#  %s  bun=[%s]\n", what, bun);
+    else
+        report(severity::error, what, tag, "#ERROR#  %s bun=[%s]\n", what, bun);
     name[0] = '\0';
     return bunclass_fault;
 }

@@ -170,8 +170,8 @@ int next_card(fort_read& r) {
 // a reported error.
 bool append_card(fort_read& r, int col_st, int col_ed) {
     if (r.card_cnt == fort_card_max) {
-        std::printf("#ERROR#  build_read_fort  card_cnt over [%d]\n", r.card_cnt);
-        print_diag(1, "too many line in one statement", "build_read_fort");
+        report(severity::error, "too many line in one statement", "build_read_fort",
+               "#ERROR#  build_read_fort  card_cnt over [%d]\n", r.card_cnt);
         return false;
     }
     if (!append_text(r.bun, r.bun_len, r.card, col_st, col_ed, col_ed, "build_read_fort"))

@@ -10,10 +10,10 @@
 namespace {
 
 // read_line looks ahead over a whole piece and the two bytes (CR LF) that may end it.
-static_assert(c_line_max + 2 <= text_spare_size && fort_line_max <= c_line_max);
+static_assert(c_line_max + 2 <= text_block_min && fort_line_max <= c_line_max);
 
 char* bytes(text_input& in) {
-    return in.block ? in.block : in.spare;
+    return in.block;
 }
 
 // Makes at least want bytes available from in.pos, unless the stream ends first; returns
@@ -21,7 +21,7 @@ char* bytes(text_input& in) {
 std::size_t fill(text_input& in, std::size_t want) {
     if (in.end - in.pos >= want || in.at_end) return in.end - in.pos;
     char* b = bytes(in);
-    const std::size_t size = in.block ? in.block_size : text_spare_size;
+    const std::size_t size = in.block_size;
     std::memmove(b, b + in.pos, in.end - in.pos);
     in.end -= in.pos;
     in.pos = 0;
@@ -85,8 +85,8 @@ bool end_piece(text_input& in, char* buf, int& n, bool skip_rest) {
 
 void text_open(text_input& in, std::FILE* fp, char* block, std::size_t size) {
     in.fp = fp;
-    in.block = size >= text_spare_size ? block : nullptr;
-    in.block_size = in.block ? size : 0;
+    in.block = block;
+    in.block_size = size;
     in.pos = 0;
     in.end = 0;
     in.at_end = false;
@@ -120,7 +120,7 @@ int read_line(text_input& in, char* buf, int max, bool skip_rest) {
 
 char next_unread(const text_input& in) {
     // rest_unread promises a byte read ahead at pos.
-    return in.rest_unread ? (in.block ? in.block : in.spare)[in.pos] : '\0';
+    return in.rest_unread ? in.block[in.pos] : '\0';
 }
 
 void skip_byte_order_mark(text_input& in) {
@@ -149,10 +149,10 @@ bool append_text(char* bun, int& bun_len, const char* text, int col_st, int col_
                  const char* tag) {
     const int piece_len = end - col_st + 1;
     if (bun_len + piece_len >= bun_size) {
-        std::printf("#ERROR#  %s  bun length over col_st=%d, col_ed=%d\n"
-                    "                       bun=[%s], length=%d\n",
-                    tag, col_st, col_ed, bun, bun_len);
-        print_diag(1, "bun buffer overflow : too long statement", tag);
+        report(severity::error, "bun buffer overflow : too long statement", tag,
+               "#ERROR#  %s  bun length over col_st=%d, col_ed=%d\n"
+               "                       bun=[%s], length=%d\n",
+               tag, col_st, col_ed, bun, bun_len);
         return false;
     }
     std::memcpy(bun + bun_len, text + col_st, static_cast<std::size_t>(piece_len));

@@ -24,7 +24,7 @@ constexpr int large_block_levels = 32;
 
 std::size_t block_size_at(int depth) {
     if (depth == 0) return source_block_size;
-    return depth <= large_block_levels ? include_block_size : text_spare_size;
+    return depth <= large_block_levels ? include_block_size : text_block_min;
 }
 
 // Closes every level still open, whichever way processing ends.

@@ -2,6 +2,7 @@
 // its caller keeps it, and every call's result, statement, pending line and flag.
 #pragma once
 
+#include "captured_output.hpp"
 #include "codes.hpp"
 #include "lang.hpp"
 #include "limits.hpp"
@@ -46,9 +47,10 @@ inline void PrintTo(const call& c, std::ostream* os) {
 struct reader {
     reader(file_ptr file, int language, int source_form = form_fixed)
         : fp(std::move(file)), lang(language), form(source_form) {
-        text_open(in, fp.get());
+        text_open(in, fp.get(), block, sizeof block);
     }
     file_ptr fp;
+    char block[text_block_min]; // the smallest block, as deep include levels have
     text_input in;
     int lang;
     int form;
@@ -101,12 +103,11 @@ struct failed_read {
 };
 
 inline failed_read read_capturing(int lang, const std::string& text, int form = form_fixed) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
+    captured_output streams;
     failed_read r;
     r.calls = read_all(lang, text, form);
-    r.out = testing::internal::GetCapturedStdout();
-    r.err = testing::internal::GetCapturedStderr();
+    r.out = streams.take_out();
+    r.err = streams.take_err();
     return r;
 }
 

@@ -1,4 +1,5 @@
 // The statement analysers: class, name and report of each statement.
+#include "captured_output.hpp"
 #include "codes.hpp"
 #include "lang.hpp"
 #include "limits.hpp"
@@ -147,11 +148,10 @@ class Analysers : public ::testing::TestWithParam<ana_case> {};
 TEST_P(Analysers, ClassNameAndReport) {
     const ana_case& c = GetParam();
     char name[name_size] = "stale";
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
+    captured_output streams;
     int bunclass = mprc_anabun(c.lang, c.bun.c_str(), name, c.name_max);
-    std::string out = testing::internal::GetCapturedStdout();
-    std::string err = testing::internal::GetCapturedStderr();
+    std::string out = streams.take_out();
+    std::string err = streams.take_err();
     EXPECT_EQ(bunclass, c.bunclass);
     EXPECT_EQ(name, c.name);
     EXPECT_EQ(out, c.report.empty() ? "" : detail_line(c.report, c.bun));

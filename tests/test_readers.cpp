@@ -24,11 +24,9 @@ TEST(Readers, ReadFailureIsNotEndOfFile) {
     for (int lang : {1, 2}) {
         reader r{file_ptr(std::fopen(testing::TempDir().c_str(), "r")), lang};
         if (!r.fp) GTEST_SKIP() << "directories cannot be opened as streams here";
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
+        captured_output streams;
         call c = r.next();
-        EXPECT_EQ(testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr(),
-                  "");
+        EXPECT_EQ(streams.take_out() + streams.take_err(), "");
         EXPECT_EQ(c.rtn, -1);
         EXPECT_EQ(c.cdstack, "");
         EXPECT_EQ(c.flg, 0);
