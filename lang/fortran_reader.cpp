@@ -9,6 +9,15 @@
 // - A statement holds at most fort_card_max lines of text and bun_size - 1 characters; more
 //   is reported, and the call returns -1.
 //
+// Preprocessor lines, in both forms (fixed form: '#' in column 1; free form: text beginning
+// with '#'): a preprocessor reads them, never the compiler, so each is consumed as a comment
+// line is. It does not continue a statement, is not continued, and does not end a statement
+// continued across it. One kind is kept: #include "name" (blanks and tabs allowed after the
+// '#' and before the first quote), met while no statement is being continued, is a statement
+// of one line, its text the line from the '#' on. A statement is being continued in free form
+// when its last line ended with '&'; in fixed form a continuation shows only on the line after
+// the #include, so there the #include ends the statement before it.
+//
 // Fixed form:
 // - 'C', 'c' or '*' in column 1 makes a comment line; text ends at column 72.
 // - A statement's first line drops its label field (columns 1 to 5, or up to a tab).
@@ -77,9 +86,10 @@ int skip_label(const char* card, int col_st) {
 
 // What a line is to the statement being read.
 enum class line_kind {
-    none, // no text: consumed, the statement goes on across it
-    next, // begins the next statement: handed back
-    text, // its text, col_st to col_ed (maybe none), joins the statement
+    none,    // no text: consumed, the statement goes on across it
+    next,    // begins the next statement: handed back
+    text,    // its text, col_st to col_ed (maybe none), joins the statement
+    include, // #include "name": its text, col_st to col_ed, is a statement of its own
 };
 
 // A line's kind and text.
@@ -102,11 +112,33 @@ card_text find_text(const char* card, int len) {
     return {line_kind::text, i, col_ed};
 }
 
+const char* skip_blanks(const char* s, const char* end) {
+    while (s < end && is_blank(*s))
+        ++s;
+    return s;
+}
+
+// A preprocessor line whose '#' stands at hash: #include "name" keeps its text from the '#' to
+// the end of the line; any other is consumed as a comment line is.
+card_text preprocessor_line(const char* card, int card_len, int hash) {
+    static constexpr char word[] = "include";
+    constexpr int word_len = sizeof word - 1;
+    const char* end = card + card_len;
+    const char* s = skip_blanks(card + hash + 1, end);
+    if (end - s < word_len || std::memcmp(s, word, word_len) != 0) return {line_kind::none};
+    s = skip_blanks(s + word_len, end);
+    if (s == end || *s != '"' ||
+        std::memchr(s + 1, '"', static_cast<std::size_t>(end - s - 1)) == nullptr)
+        return {line_kind::none};
+    return {line_kind::include, hash, card_len - 1};
+}
+
 // Fixed form: comment lines in column 1, a label field, a continuation mark in column 6,
 // text ending at column 72.
 card_text fixed_line(const char* card, int card_len, bool continuing) {
     if (card_len == 0 || card[0] == 'C' || card[0] == 'c' || card[0] == '*')
         return {line_kind::none};
+    if (card[0] == '#') return preprocessor_line(card, card_len, 0);
     card_text t = find_text(card, std::min(card_len, fort_text_col));
     if (t.kind == line_kind::none) return t; // blank, or a '!' comment
     if (continuing) {
@@ -122,7 +154,8 @@ card_text fixed_line(const char* card, int card_len, bool continuing) {
 // carries the statement on and is no text. trailing_amp: the last line of text ended with '&'.
 card_text free_line(const char* card, int card_len, bool continuing, bool trailing_amp) {
     card_text t = find_text(card, card_len);
-    if (t.kind == line_kind::none || card[t.col_st] == '#') return {line_kind::none};
+    if (t.kind == line_kind::none) return t;
+    if (card[t.col_st] == '#') return preprocessor_line(card, card_len, t.col_st);
     int last = t.col_ed;
     while (is_blank(card[last]))
         --last;
@@ -148,6 +181,7 @@ struct fort_read {
     int bun_len = 0;
     bool held = false;         // card holds a line not yet consumed
     bool trailing_amp = false; // free form: the last line of text ended with '&'
+    bool one_line = false;     // the statement is a #include line: it takes no other
 };
 
 // Reads the next line into r.card: 1, or 0 at the end of the file, -1 after a failed read
@@ -195,8 +229,19 @@ bool read_statement(fort_read& r) {
                                 ? free_line(r.card, r.card_len, continuing, r.trailing_amp)
                                 : fixed_line(r.card, r.card_len, continuing);
         if (t.kind == line_kind::next) return true; // handed back
+        if (t.kind != line_kind::none && r.one_line) return true;
+        if (t.kind == line_kind::include) {
+            // Inside a statement continued by '&' it is consumed; after a statement's text it
+            // ends that statement; otherwise it is the statement.
+            if (r.form == form_free && r.trailing_amp) {
+                r.held = false;
+                continue;
+            }
+            if (r.card_cnt > 0) return true;
+            r.one_line = true;
+        }
         // A line without text is consumed, and so is one whose text is appended.
-        if (t.kind == line_kind::text) {
+        if (t.kind != line_kind::none) {
             r.trailing_amp = t.trailing_amp;
             if (t.col_st <= t.col_ed && !append_card(r, t.col_st, t.col_ed)) return false;
         }

@@ -66,7 +66,7 @@ const replay_case replay_cases[] = {
       {"w.c", "#include \"z.h\"\n#include \"h.f\"\n"},
       {"q.f90", "module q\nend module\n"}},
      {"x.c", "y.f90", "w.c", "q.f90", "x.c"},
-     {"x.c 3+1 inc h.f@0 z.h@0 use", "y.f90 1+2 inc h.f@0 use q>q.f90",
+     {"x.c 3+1 inc h.f@0 z.h@0 use", "y.f90 1+4 inc h.f@0 z.h@0 use q>q.f90",
       "w.c 3+1 inc z.h@0 h.f@0 use", "q.f90 2+0 inc use", "x.c 3+1 inc h.f@0 z.h@0 use"}},
     {"one include file read in fixed form and in free form, nested",
      {{"f.inc", "      INTEGER i\n     USE mb\n      INCLUDE 'g.inc'\n"},
