@@ -12,6 +12,16 @@
 #include <string>
 #include <vector>
 
+// Whether a statement text is #include "name": blanks and tabs after the '#' and before the
+// first quote, and a closing quote.
+inline bool is_quoted_include(const char* s) {
+    s += std::strspn(s + 1, " \t") + 1;
+    if (std::strncmp(s, "include", 7) != 0) return false;
+    s += 7;
+    s += std::strspn(s, " \t");
+    return *s == '"' && std::strchr(s + 1, '"') != nullptr;
+}
+
 // lang 1: Fortran in the given form, with the line count checked at the end of the file;
 // 2: C. Returns every call's result and statement, so that two readings can be compared.
 inline std::vector<std::string> read_and_check(int lang, int form, const std::uint8_t* data,
@@ -54,8 +64,12 @@ inline std::vector<std::string> read_and_check(int lang, int form, const std::ui
         // opening the file carries it on to the next line, whose text after its leading '&'
         // is appended as it stands. Anywhere else a lone '&' continues the statement before.
         if (lang == 1 && form == form_free && flg_first == 0 && bun[0] != '\0')
-            fuzz_require(bun[0] != ' ' && bun[0] != '\t' && bun[0] != '#',
-                         "free-form statement begins with a blank, tab or '#'");
+            fuzz_require(bun[0] != ' ' && bun[0] != '\t',
+                         "free-form statement begins with a blank or tab");
+        // In either form, the only statement a preprocessor line makes is #include "name".
+        if (lang == 1 && bun[0] == '#' && !(form == form_free && flg_first == 1))
+            fuzz_require(is_quoted_include(bun.get()),
+                         "a preprocessor line other than #include \"name\" made a statement");
 
         int bunclass = mprc_anabun(lang, bun.get(), name.get(), unit_name_max);
         fuzz_require(std::memchr(name.get(), '\0', name_size) != nullptr, "name not terminated");

@@ -56,7 +56,7 @@ inline std::string
 fortran_makefile(const std::string& exe,
                  const std::vector<std::pair<std::string, std::string>>& sources) {
     auto object = [](const std::string& src) {
-        return "\"$(OBJDIR)\\" + src.substr(0, src.find('.')) + ".obj\"";
+        return "\"$(OBJDIR)\\" + src.substr(0, src.rfind('.')) + ".obj\"";
     };
     std::string clean, objs, rules;
     for (const auto& [src, prereqs] : sources) {

@@ -257,4 +257,26 @@ TEST_F(E2eTest, LongModuleNamesUnderTheirOption) {
     EXPECT_EQ(f.out, "#ERROR#  too long module name bun=[module " + name + "]\n");
 }
 
+// Sources that a preprocessor reads first: #include "name" is an include, looked up, read in
+// the source's form and listed as INCLUDE 'name' is, also between #ifdef and #endif; a file
+// included both ways is read once. The form comes from the text after the last dot.
+TEST_F(E2eTest, PreprocessorIncludesInFortranAreDependencies) {
+    dir.write("a.F", "      PROGRAM A\n#include \"u.inc\"\n      INCLUDE 'u.inc'\n      END\n");
+    dir.write("u.inc", "      USE q\n");
+    dir.write("b.F90", "module b\ncontains\n#ifdef X\n# include \"v.inc\"\n#endif\nend module\n");
+    dir.write("v.inc", "  use q\n");
+    dir.write("q.fftw.f90", "module q\n     use r\nend module\n");
+    dir.write("r.f90.f", "      module r\n      end module\n");
+    dir.write("t.f90.f", "      subroutine t\n     use q\n      end\n");
+    run_result r = run({"a.F", "b.F90", "q.fftw.f90", "r.f90.f", "t.f90.f"});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::string q = " \"$(OBJDIR)\\q.fftw.obj\"";
+    EXPECT_EQ(r.out, fortran_makefile("a.exe", {{"a.F", " \"$(INCDIR)\\u.inc\"" + q},
+                                                {"b.F90", " \"$(INCDIR)\\v.inc\"" + q},
+                                                {"q.fftw.f90", " \"$(OBJDIR)\\r.f90.obj\""},
+                                                {"r.f90.f", ""},
+                                                {"t.f90.f", ""}}));
+}
+
 } // namespace
