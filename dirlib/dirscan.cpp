@@ -134,6 +134,14 @@ int store_names(int handle, int dirlen, const pattern_texts& t, const name_censu
     return result;
 }
 
+// True, after its report, when routine was given a handle other than the one slot's.
+bool invalid_handle(const char* routine, int handle) {
+    if (handle == 0) return false;
+    std::fprintf(report_stream(), "\nError at %s : Directry handle is invalid. Handle is %d.\n",
+                 routine, handle);
+    return true;
+}
+
 } // namespace
 
 // Names equal but for letter case are ordered by their bytes, so that A.f and a.f (both
@@ -219,9 +227,7 @@ void opndir(int& ierror, const int& handle, const int& pathlen, const char* path
             char* dirbuf, const int& quote) {
     ierror = 0;
     dirlen = 0;
-    if (handle != 0) {
-        std::fprintf(report_stream(),
-                     "\nError at opndir : Directry handle is invalid. Handle is %d.\n", handle);
+    if (invalid_handle("opndir", handle)) {
         ierror = -1;
         return;
     }
@@ -271,9 +277,7 @@ void rddir(int& ierror, const int& handle, const int& buflen, int& itype, int& n
     namelen = 0;
     itype = itype_file;
     if (buflen > 0) std::memset(namebuf, ' ', static_cast<std::size_t>(buflen));
-    if (handle != 0) {
-        std::fprintf(report_stream(),
-                     "\nError at rddir : Directry handle is invalid. Handle is %d.\n", handle);
+    if (invalid_handle("rddir", handle)) {
         ierror = -1;
         itype = itype_other;
         return;
@@ -306,9 +310,7 @@ void rddir(int& ierror, const int& handle, const int& buflen, int& itype, int& n
 
 void clsdir(int& ierror, const int& handle) {
     ierror = 0;
-    if (handle != 0) {
-        std::fprintf(report_stream(),
-                     "\nError at clsdir : Directry handle is invalid. Handle is %d.\n", handle);
+    if (invalid_handle("clsdir", handle)) {
         ierror = -1;
         return;
     }
