@@ -52,3 +52,8 @@ void index_add(row_index& x, index_walk& w, int row) {
 void index_forget(row_index& x, std::uint32_t h) {
     x.head[h & x.mask] = 0;
 }
+
+void index_narrow(row_index& x, std::uint32_t taken_mask, int rows) {
+    const std::uint32_t wanted = bucket_mask(rows);
+    x.mask = wanted < taken_mask ? wanted : taken_mask;
+}

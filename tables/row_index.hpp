@@ -45,3 +45,7 @@ void index_add(row_index& x, index_walk& w, int row);
 
 // Empties the chain of hash h (the rows stay stored, and may be entered again).
 void index_forget(row_index& x, std::uint32_t h);
+
+// Spreads the index over only as many buckets as rows rows want, within the taken_mask it was
+// taken with, so that a short list stays within a few cache lines. Every chain must be empty.
+void index_narrow(row_index& x, std::uint32_t taken_mask, int rows);

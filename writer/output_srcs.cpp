@@ -80,6 +80,8 @@ int add_module_objects(dep_line& dep, const srctab_row& row, row_index& seen) {
     char edited[edited_size];
     int count = 0;
     int k = 0;
+    // A list of a few modules, the common case, looks at a few buckets only.
+    index_narrow(seen, dep.w.seen_mask, 2 * row.rmod_cnt);
     for (; k < row.rmod_cnt && count >= 0; ++k) {
         // A compiler-provided module has no defining source and needs no prerequisite.
         const srctab_row* def = row.rmod1[k].module->source;

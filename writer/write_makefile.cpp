@@ -7,8 +7,11 @@ bool take_writer(writer_storage& w, int line_max, int mxrmod) {
     w.b = bounds_for(line_max);
     // A dependency line holds at most line_max chars, its " \\" and a zero.
     const std::size_t dep_size = static_cast<std::size_t>(line_max) + 3;
-    return take_table(w.dep_line, dep_size, 1, "dependency line") &&
-           take_row_index(w.seen, w.seen_rows, mxrmod, "module list index");
+    if (!take_table(w.dep_line, dep_size, 1, "dependency line") ||
+        !take_row_index(w.seen, w.seen_rows, mxrmod, "module list index"))
+        return false;
+    w.seen_mask = w.seen.mask;
+    return true;
 }
 
 int write_makefile(int incdir_last, int incdir_width, const char* incdir, int srcdir_last,

@@ -26,6 +26,7 @@ struct writer_storage {
     table_storage<char> dep_line;
     row_index seen;
     row_index_storage seen_rows;
+    std::uint32_t seen_mask = 0; // the buckets the set was taken with
 };
 
 // Takes the writer's storage for lines of at most line_max chars and mxrmod module
