@@ -106,7 +106,6 @@ TEST(Options, SetCapacitiesUntilTheFirstOtherArgument) {
         {{"a.f"}, 1, {1000, 500, 500, 100, 500, 131, 31}},
         {{"-mxline300", "-mxname63", "-mxline200x", "a.f"}, 4, {1000, 500, 500, 100, 500, 200, 63}},
         {{"-mxline0", "a.f"}, -1, {}},
-        {{"-mxline", "a.f"}, -1, {}},
         {{"-mxlinex", "a.f"}, -1, {}},
         {{"-mxname64", "a.f"}, -1, {}},
         {{"-mxsrc5", "-mxsrc7", "a.f"}, 3, {7, 500, 500, 100, 500}},

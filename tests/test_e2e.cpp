@@ -55,13 +55,6 @@ TEST_F(E2eTest, UnusableCommandLinesAreReportedWithStatusOne) {
         {{"-I", "-mxsrc5", "a.f"},
          "#ERROR#  invalid argument argument-2=[-mxsrc5]\n",
          "#ERROR#  invalid argument\n" + usage_text},
-        // The options that lift a limit are read as the table sizes are.
-        {{"-mxline0", "a.f"},
-         "#ERROR#  invalid option argument-1=[-mxline0]\n",
-         "#ERROR#  invalid argument\n" + usage_text},
-        {{"-mxname64", "a.f"},
-         "#ERROR#  invalid option argument-1=[-mxname64]\n",
-         "#ERROR#  invalid argument\n" + usage_text},
         {{"-Xmpi", "a.f", "-mxline200"},
          "#ERROR#  invalid argument argument-3=[-mxline200]\n",
          "#ERROR#  invalid argument\n" + usage_text},
