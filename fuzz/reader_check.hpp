@@ -66,8 +66,9 @@ inline std::vector<std::string> read_and_check(int lang, int form, const std::ui
         if (lang == 1 && form == form_free && flg_first == 0 && bun[0] != '\0')
             fuzz_require(bun[0] != ' ' && bun[0] != '\t',
                          "free-form statement begins with a blank or tab");
-        // In either form, the only statement a preprocessor line makes is #include "name".
-        if (lang == 1 && bun[0] == '#' && !(form == form_free && flg_first == 1))
+        // The only statement a free-form preprocessor line makes is #include "name". (In fixed
+        // form a '#' in columns 2 to 6 begins ordinary statement text.)
+        if (lang == 1 && form == form_free && flg_first == 0 && bun[0] == '#')
             fuzz_require(is_quoted_include(bun.get()),
                          "a preprocessor line other than #include \"name\" made a statement");
 

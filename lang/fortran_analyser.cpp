@@ -156,11 +156,14 @@ bool is_pointer_assignment(const char* stmt) {
 }
 
 // #include "name", which the reader hands over only outside a continued statement, is an
-// include as INCLUDE 'name' is; any other preprocessor line is no statement of interest.
+// include as INCLUDE 'name' is. Any other text beginning with '#' (no closing quote, or a
+// '#' in columns 2 to 6 of a fixed-form line) is no statement of interest: no preprocessor
+// line is evaluated, and none is a fault.
 int preprocessor_include(const char* stmt, const char* bun, char* name) {
     static constexpr char directive[] = "#include\"";
     constexpr int directive_len = sizeof directive - 1;
     if (std::strncmp(stmt, directive, directive_len) != 0) return bunclass_other;
+    if (std::strchr(stmt + directive_len, '"') == nullptr) return bunclass_other;
     return quoted_name(stmt + directive_len, '"', bun, name);
 }
 

@@ -3,13 +3,14 @@
 #pragma once
 
 #include "output.hpp"
+#include "temp_stream.hpp"
 
 #include <cstdio>
 #include <string>
 
 struct captured_output {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
+    std::FILE* out = temp_stream();
+    std::FILE* err = temp_stream();
 
     captured_output() { set_streams(out, err); }
     ~captured_output() {
@@ -27,7 +28,7 @@ struct captured_output {
   private:
     std::string take(std::FILE*& fp) {
         std::FILE* used = fp;
-        fp = std::tmpfile();
+        fp = temp_stream();
         set_streams(out, err); // what was gathered for the old one reaches it first
         std::fflush(used);
         std::rewind(used);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dirlib.hpp"
+#include "temp_stream.hpp"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ inline std::FILE* report_file = nullptr;
 
 // Sends the library's reports from here on into a temporary file of their own.
 inline void capture_reports() {
-    set_dirlib_reports(report_file = std::tmpfile());
+    set_dirlib_reports(report_file = temp_stream());
 }
 
 // The reports written since capture_reports; later ones go to standard output again.

@@ -6,6 +6,7 @@
 #include "codes.hpp"
 #include "lang.hpp"
 #include "limits.hpp"
+#include "temp_stream.hpp"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ struct file_closer {
 using file_ptr = std::unique_ptr<std::FILE, file_closer>;
 
 inline file_ptr temp_file(const std::string& text) {
-    file_ptr fp(std::tmpfile());
+    file_ptr fp(temp_stream());
     if (fp) {
         std::fwrite(text.data(), 1, text.size(), fp.get());
         std::rewind(fp.get());

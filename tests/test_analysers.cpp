@@ -101,6 +101,7 @@ const ana_case ana_cases[] = {
     {1, "USE m" + std::string(130, ' ') + "=1", 2, "m", ""},
     {1, "", 10, "", ""},
     {1, "#include \"a.inc\"", 3, "a.inc", ""}, // as INCLUDE 'a.inc'
+    {1, "#include \"a.inc", 10, "", ""},       // not closed: no preprocessor line is a fault
     {2, "#include \"util.h\"", 3, "util.h", ""},
     {2, "#  include \"util.h\"", 3, "util.h", ""},
     {2, "# include \"util.h\" /* x */", 3, "util.h", ""},

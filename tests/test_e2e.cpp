@@ -1,6 +1,7 @@
 // The real binary, run the way a user runs it: command lines, table sizes, failures, and the
 // exit status with both streams.
 #include "e2e_fixture.hpp"
+#include "temp_stream.hpp"
 
 #include <gtest/gtest.h>
 
@@ -233,7 +234,7 @@ run_result run_into_closed_pipe(const std::string& dir, const std::vector<std::s
     int fds[2];
     if (pipe(fds) != 0) return r;
     close(fds[0]);
-    std::FILE* err = std::tmpfile();
+    std::FILE* err = temp_stream();
     const std::string bin = zelkov_bin();
     std::vector<char*> argv{const_cast<char*>(bin.c_str())};
     for (const std::string& a : args)

@@ -1,0 +1,2 @@
+0 #include " 1
+      END
