@@ -12,6 +12,14 @@
 #include <string>
 #include <vector>
 
+// Whether a line's text is '&' alone (a comment may follow).
+inline bool lone_amp(const std::string& line) {
+    std::size_t at = line.find_first_not_of(" \t");
+    if (at == std::string::npos || line[at] != '&') return false;
+    at = line.find_first_not_of(" \t", at + 1);
+    return at == std::string::npos || line[at] == '!';
+}
+
 // Whether a statement text is #include "name": blanks and tabs after the '#' and before the
 // first quote, and a closing quote.
 inline bool is_quoted_include(const char* s) {
@@ -41,6 +49,7 @@ inline std::vector<std::string> read_and_check(int lang, int form, const std::ui
     text_open(in, fp, block.data(), block.size());
     int lines = 0;
     int rtn = 0;
+    std::string pending; // the line the last call handed back: the next statement's first
     // Every call consumes a line or a piece of one: more calls than bytes and lines is a hang.
     const std::size_t max_calls = 2 * size + 4;
     std::size_t calls = 0;
@@ -59,18 +68,16 @@ inline std::vector<std::string> read_and_check(int lang, int form, const std::ui
         seen.push_back(std::to_string(rtn) + ':' + bun.get());
         if (rtn <= 0) break;
         lines += rtn;
-        // Free form: a statement begins at a line's first character that is not blank or
-        // tab, and never at a preprocessor line's '#'. Only the first may not: a lone '&'
-        // opening the file carries it on to the next line, whose text after its leading '&'
-        // is appended as it stands. Anywhere else a lone '&' continues the statement before.
-        if (lang == 1 && form == form_free && flg_first == 0 && bun[0] != '\0')
-            fuzz_require(bun[0] != ' ' && bun[0] != '\t',
-                         "free-form statement begins with a blank or tab");
-        // The only statement a free-form preprocessor line makes is #include "name". (In fixed
-        // form a '#' in columns 2 to 6 begins ordinary statement text.)
-        if (lang == 1 && form == form_free && flg_first == 0 && bun[0] == '#')
-            fuzz_require(is_quoted_include(bun.get()),
-                         "a preprocessor line other than #include \"name\" made a statement");
+        // Free form: a statement begins at a line's first character that is neither blank nor
+        // tab, and a preprocessor line makes no statement but #include "name". Only a lone '&'
+        // as the statement's first line (the file's first line, or a line handed back) lets the
+        // next line's text after its leading '&' begin it as it stands.
+        if (lang == 1 && form == form_free && bun[0] != '\0' && flg_first == 0 &&
+            !lone_amp(pending))
+            fuzz_require(bun[0] != ' ' && bun[0] != '\t' &&
+                             (bun[0] != '#' || is_quoted_include(bun.get())),
+                         "free-form statement begins with a blank, a tab or a '#' line");
+        pending = cdstack.get();
 
         int bunclass = mprc_anabun(lang, bun.get(), name.get(), unit_name_max);
         fuzz_require(std::memchr(name.get(), '\0', name_size) != nullptr, "name not terminated");

@@ -1,0 +1,4 @@
+1#include "a"
+&
+&#ifdef X
+use m
