@@ -113,8 +113,9 @@ struct table_index {
 };
 
 // The five project tables with their capacities, counts and index. The driver owns the
-// storage; the scan works on a copy of the counts and hands them back only on success. Rows
-// are added only through the operations below, which keep the index.
+// storage; the scan works on a copy of the counts and hands them back only on success.
+// Include, module and reference rows are added only through the operations below, which keep
+// the index.
 struct project {
     capacities cap;
     external_names ext;
